@@ -1,0 +1,52 @@
+// Process-level services of the platform layer: errors, time, the program file.
+#pragma once
+
+#include "platform/windef.h"
+
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_ALREADY_EXISTS 183
+#define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_CANNOT_FIND_WND_CLASS 1407
+#define ERROR_CLASS_ALREADY_EXISTS 1410
+#define ERROR_CLASS_DOES_NOT_EXIST 1411
+#define ERROR_NOT_ENOUGH_QUOTA 1816
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Milliseconds since an arbitrary start, wrapping every 49.7 days.
+DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
+
+// The program file as a Windows path (its drive from the drive map).
+DWORD GetModuleFileName(HMODULE module, LPSTR buffer, DWORD size);
+HMODULE GetModuleHandle(LPCSTR moduleName);
+
+inline constexpr auto& GetModuleFileNameA = GetModuleFileName;
+
+// Files by Windows path (see platform/io.h for the path rules).
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+
+DWORD GetFileAttributes(LPCSTR path);
+BOOL SetFileAttributes(LPCSTR path, DWORD attributes);  // only READONLY has an effect
+BOOL MoveFile(LPCSTR from, LPCSTR to);                   // fails when "to" exists
+
+// Private-profile (INI) files: sections and keys match without regard to case;
+// a write keeps every other line and replaces the file atomically.
+DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                              DWORD size, LPCSTR fileName);
+UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
+BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
