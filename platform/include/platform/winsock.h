@@ -77,7 +77,15 @@ inline constexpr u_long WsSwap32(u_long v) {
   return kWsLittleEndian ? (v >> 24) | ((v >> 8) & 0xff00u) | ((v << 8) & 0xff0000u) | (v << 24)
                          : v;
 }
-inline constexpr u_long htonl(u_long v) { return WsSwap32(v); }
-inline constexpr u_long ntohl(u_long v) { return WsSwap32(v); }
-inline constexpr u_short htons(u_short v) { return WsSwap16(v); }
-inline constexpr u_short ntohs(u_short v) { return WsSwap16(v); }
+inline constexpr u_long htonl(u_long v) {
+  return WsSwap32(v);
+}
+inline constexpr u_long ntohl(u_long v) {
+  return WsSwap32(v);
+}
+inline constexpr u_short htons(u_short v) {
+  return WsSwap16(v);
+}
+inline constexpr u_short ntohs(u_short v) {
+  return WsSwap16(v);
+}
