@@ -68,8 +68,11 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 
 BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!msg || InvalidFilter(hwnd)) return -1;
-  while (!TheQueue().Peek(msg, hwnd, filterMin, filterMax, true))
+  bool pollFirst = true;
+  while (!TheQueue().Peek(msg, hwnd, filterMin, filterMax, true, pollFirst)) {
     TheQueue().Wait(hwnd, filterMin, filterMax);
+    pollFirst = false;  // the wait has just served every ready descriptor
+  }
   TheQueue().lastMessageTime = msg->time;
   return msg->message != WM_QUIT;
 }

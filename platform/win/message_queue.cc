@@ -100,9 +100,10 @@ bool MessageQueue::TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterM
   return true;
 }
 
-bool MessageQueue::Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
+bool MessageQueue::Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove,
+                        bool pollFirst) {
   // Lets ready descriptors post their messages and serves messages sent meanwhile.
-  TheReactor().Wait(0);
+  if (pollFirst) TheReactor().Wait(0);
   if (TakePosted(msg, filter, filterMin, filterMax, remove)) return true;
   if (quit_) {
     *msg = MSG{nullptr, WM_QUIT, (WPARAM)quitCode_, 0, 0, {0, 0}};

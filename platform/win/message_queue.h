@@ -20,8 +20,10 @@ class MessageQueue {
   bool Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void PostQuit(int exitCode);
 
-  // Takes (or looks at) the next message that passes the filters; never waits.
-  bool Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
+  // Takes (or looks at) the next message that passes the filters; never waits. It first
+  // lets ready descriptors deliver, unless the caller has just waited for them.
+  bool Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove,
+            bool pollFirst = true);
   // Sleeps until a descriptor is ready or the next timer that passes the filters is due.
   void Wait(HWND filter, UINT filterMin, UINT filterMax);
 

@@ -50,3 +50,44 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
                               DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+
+// Global memory. Handles are small numbers (below 65536) so that they fit the
+// 16-bit fields of DDE messages; a block is reached through GlobalLock.
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_DDESHARE 0x2000
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID GlobalLock(HGLOBAL block);
+BOOL GlobalUnlock(HGLOBAL block);
+HGLOBAL GlobalFree(HGLOBAL block);  // NULL on success, the handle on failure
+SIZE_T GlobalSize(HGLOBAL block);
+
+// Global atoms: shared by every process of the desktop, names without regard to case.
+ATOM GlobalAddAtom(LPCSTR name);
+ATOM GlobalDeleteAtom(ATOM atom);  // 0 on success
+ATOM GlobalFindAtom(LPCSTR name);
+UINT GlobalGetAtomName(ATOM atom, LPSTR buffer, int size);
+
+// Named shared memory: a section lives while some process holds a handle or a view of
+// it; the first creator gets it zero-filled, later ones get ERROR_ALREADY_EXISTS.
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define PAGE_READONLY 0x02
+#define PAGE_READWRITE 0x04
+#define FILE_MAP_WRITE 0x0002
+#define FILE_MAP_READ 0x0004
+#define FILE_MAP_ALL_ACCESS 0x000F001F
+
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+HANDLE CreateFileMapping(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect,
+                         DWORD sizeHigh, DWORD sizeLow, LPCSTR name);
+HANDLE OpenFileMapping(DWORD access, BOOL inherit, LPCSTR name);
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
+BOOL UnmapViewOfFile(LPCVOID view);
+BOOL CloseHandle(HANDLE handle);
+
+inline constexpr auto& CreateFileMappingA = CreateFileMapping;
+inline constexpr auto& OpenFileMappingA = OpenFileMapping;

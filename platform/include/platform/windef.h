@@ -38,6 +38,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
+typedef size_t SIZE_T;
 
 #define DECLARE_HANDLE(name) \
   struct name##__;           \

@@ -1,0 +1,462 @@
+// Messages between real processes on a desktop of the test's own.
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ipc/desktop.h"
+#include "ipc/global_memory.h"
+#include "ipc/records.h"
+#include "platform/dde.h"
+#include "platform/windows.h"
+
+namespace {
+
+constexpr UINT kAdd = WM_USER + 1;
+constexpr UINT kCallBack = WM_USER + 2;
+constexpr UINT kAnswer = WM_USER + 3;
+constexpr UINT kPostBack = WM_USER + 4;
+constexpr UINT kPosted = WM_USER + 5;
+constexpr UINT kCrossLater = WM_USER + 6;
+
+std::vector<WPARAM> postedBack;
+HWND ddeServer = nullptr;
+std::vector<std::pair<WORD, WORD>> ddeAcks;  // status, handle
+bool ddeTerminated = false;
+
+LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kAnswer:
+      return (LRESULT)wParam * 10;
+    case kPosted:
+      postedBack.push_back(wParam);
+      return 0;
+    case WM_DDE_ACK:
+      if (!ddeServer) {
+        ddeServer = (HWND)lParam;
+      } else {
+        ddeAcks.push_back({LOWORD(wParam), HIWORD(wParam)});
+      }
+      return 0;
+    case WM_DDE_TERMINATE:
+      ddeTerminated = true;
+      return 0;
+  }
+  return DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+int RemoveEntry(const char* path, const struct stat*, int, FTW*) {
+  return remove(path);
+}
+
+struct Peer {
+  pid_t pid = -1;
+  int out = -1;
+};
+
+class Desktop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/desktop-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    setenv("PLATFORM_DESKTOP", dir, 1);
+    ASSERT_TRUE(plat::ipc::JoinDesktop());
+    WNDCLASS wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "IpcTest";
+    RegisterClass(&wc);
+    window_ = CreateWindow("IpcTest", "test", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
+                           nullptr, nullptr);
+    ASSERT_NE(window_, nullptr);
+  }
+
+  void TearDown() override {
+    for (Peer& p : peers_) {
+      kill(p.pid, SIGKILL);
+      waitpid(p.pid, nullptr, 0);
+      close(p.out);
+    }
+    nftw(dir_.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+  }
+
+  Peer& Start(const std::string& arguments) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+      dup2(out[1], 1);
+      std::vector<std::string> words;
+      size_t start = 0;
+      while (start <= arguments.size()) {
+        size_t end = arguments.find(' ', start);
+        if (end == std::string::npos) end = arguments.size();
+        words.push_back(arguments.substr(start, end - start));
+        start = end + 1;
+      }
+      std::vector<char*> argv{(char*)IPC_PEER};
+      for (auto& w : words)
+        argv.push_back(w.data());
+      argv.push_back(nullptr);
+      execv(IPC_PEER, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    peers_.push_back(Peer{pid, out[0]});
+    return peers_.back();
+  }
+
+  // The next line the peer prints, serving messages while waiting for it.
+  std::string Line(Peer& peer, int timeoutMs = 5000) {
+    std::string line;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < (DWORD)timeoutMs) {
+      pollfd p{peer.out, POLLIN, 0};
+      if (poll(&p, 1, 10) == 1) {
+        char c;
+        if (read(peer.out, &c, 1) != 1) break;
+        if (c == '\n') return line;
+        line += c;
+      }
+      MSG msg;
+      while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessage(&msg);
+    }
+    return line + "<timeout>";
+  }
+
+  // Serves messages until the condition holds or a second passes.
+  template <typename Condition>
+  bool ServeUntil(Condition done) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (!done() && GetTickCount() - start < 2000) {
+      if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessage(&msg);
+      } else {
+        Sleep(1);
+      }
+    }
+    return done();
+  }
+
+  std::string dir_;
+  HWND window_ = nullptr;
+  std::vector<Peer> peers_;
+};
+
+TEST_F(Desktop, SentMessagesReturnTheOtherProcesssAnswer) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("ipcpeer", nullptr);
+  ASSERT_NE(remote, nullptr);
+  EXPECT_TRUE(IsWindow(remote));
+  EXPECT_EQ(SendMessage(remote, kAdd, 2, 3), 5);
+  EXPECT_EQ(FindWindow("IpcPeer", "peer"), remote);
+  EXPECT_EQ(FindWindow("IpcPeer", "other"), nullptr);
+
+  char title[16];
+  EXPECT_EQ(GetWindowText(remote, title, sizeof title), 4);
+  EXPECT_STREQ(title, "peer");
+  ASSERT_TRUE(SetWindowText(remote, "renamed"));
+  EXPECT_EQ(FindWindow("IpcPeer", "renamed"), remote);
+}
+
+TEST_F(Desktop, AProcessWaitingForAnAnswerServesMessagesSentToIt) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  // The peer sends to us while we wait for its answer.
+  EXPECT_EQ(SendMessage(remote, kCallBack, 4, 0), 41);
+}
+
+TEST_F(Desktop, TwoProcessesSendingToEachOtherAtOnceDoNotDeadlock) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  PostMessage(remote, kCrossLater, 0, 0);
+  Sleep(50);  // the peer is now inside its handler, about to send to us
+  EXPECT_EQ(SendMessage(remote, kAdd, 1, 1), 2);
+  EXPECT_EQ(Line(peer), "cross 50");
+}
+
+TEST_F(Desktop, PostedMessagesCrossInOrder) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  postedBack.clear();
+  for (WPARAM i = 1; i <= 3; ++i)
+    ASSERT_TRUE(PostMessage(remote, kPostBack, i, 0));
+  EXPECT_TRUE(ServeUntil([] { return postedBack.size() == 3; }));
+  EXPECT_EQ(postedBack, (std::vector<WPARAM>{1, 2, 3}));
+}
+
+TEST_F(Desktop, MessagesWithPointersOfThisProcessDoNotCross) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  char text[] = "x";
+  SetLastError(0);
+  EXPECT_EQ(SendMessage(remote, WM_GETMINMAXINFO, 0, (LPARAM)text), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(PostMessage(remote, WM_SETTEXT, 0, (LPARAM)text));
+  EXPECT_EQ(SendMessage(remote, kAdd, 20, 22), 42);  // and the peer is fine
+}
+
+TEST_F(Desktop, WindowsOfAKilledProcessAreNotFoundAndSendsToThemReturn) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  ASSERT_NE(remote, nullptr);
+  kill(peer.pid, SIGKILL);
+  usleep(100 * 1000);  // killed but not reaped: still a zombie
+  EXPECT_EQ(FindWindow("IpcPeer", nullptr), nullptr);
+  EXPECT_FALSE(IsWindow(remote));
+  DWORD start = GetTickCount();
+  EXPECT_EQ(SendMessage(remote, kAdd, 1, 2), 0);
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  EXPECT_FALSE(PostMessage(remote, kAdd, 1, 2));
+  // The entry the dead process left was cleaned up.
+  int entries = 0;
+  std::string dir = dir_ + "/windows/69706370656572";  // "ipcpeer" in hexadecimal
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      entries += e->d_name[0] != '.';
+    closedir(d);
+  }
+  EXPECT_EQ(entries, 0);
+}
+
+TEST_F(Desktop, ASenderWhosePeerDiesWhileAnsweringGetsZero) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  PostMessage(remote, kCrossLater, 0, 0);  // keeps the peer busy for 150 ms
+  pid_t killer = fork();
+  if (killer == 0) {
+    usleep(60 * 1000);
+    kill(peer.pid, SIGKILL);
+    _exit(0);
+  }
+  Sleep(20);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(SendMessage(remote, kAdd, 1, 2), 0);
+  EXPECT_LT(GetTickCount() - start, 1500u);
+  waitpid(killer, nullptr, 0);
+}
+
+TEST_F(Desktop, ADdeConversationCarriesTheBytesAndLeaksNoBlockOnEitherSide) {
+  Peer& peer = Start("dde-server refuse");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND server = FindWindow("DdeServer", nullptr);
+  ASSERT_NE(server, nullptr);
+  ATOM application = GlobalAddAtom("wexoraconsole");
+  ATOM topic = GlobalAddAtom("console_log");
+  ddeServer = nullptr;
+  ddeAcks.clear();
+  SendMessage(server, WM_DDE_INITIATE, (WPARAM)window_, MAKELPARAM(application, topic));
+  EXPECT_EQ(ddeServer, server);  // answered during the send
+  GlobalDeleteAtom(application);
+
+  std::vector<WORD> posted;
+  for (int i = 0; i < 4; ++i) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, 8);
+    unsigned char line[8] = {0x00, 0x20, 0x01, 0x00, (unsigned char)('a' + i), 0, 0xFF, 0x7F};
+    memcpy(GlobalLock(block), line, sizeof line);
+    GlobalUnlock(block);
+    posted.push_back((WORD)(uintptr_t)block);
+    ASSERT_TRUE(
+        PostMessage(server, WM_DDE_POKE, (WPARAM)window_, MAKELPARAM(posted.back(), topic)));
+  }
+  // The server refuses every second line.
+  EXPECT_EQ(Line(peer), "poke 002001006100ff7f accepted");
+  EXPECT_EQ(Line(peer), "poke 002001006200ff7f refused");
+  EXPECT_EQ(Line(peer), "poke 002001006300ff7f accepted");
+  EXPECT_EQ(Line(peer), "poke 002001006400ff7f refused");
+  ASSERT_TRUE(ServeUntil([] { return ddeAcks.size() == 4; }));
+  for (int i = 0; i < 4; ++i) {
+    bool refused = i % 2 == 1;
+    EXPECT_EQ(ddeAcks[i].first == 0, refused);
+    if (refused) {
+      // A refused block comes back under the poster's own handle, to be freed by it.
+      EXPECT_EQ(ddeAcks[i].second, posted[i]);
+      EXPECT_TRUE(plat::ipc::IsLiveBlock((HGLOBAL)(uintptr_t)ddeAcks[i].second));
+      EXPECT_EQ(GlobalFree((HGLOBAL)(uintptr_t)ddeAcks[i].second), nullptr);
+    }
+  }
+  // Accepted blocks with the release flag belong to the receiver: nothing is left here.
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+
+  ddeTerminated = false;
+  PostMessage(server, WM_DDE_TERMINATE, (WPARAM)window_, 0);
+  EXPECT_EQ(Line(peer), "blocks 0");
+  EXPECT_TRUE(ServeUntil([] { return ddeTerminated; }));
+  GlobalDeleteAtom(topic);
+}
+
+TEST_F(Desktop, TerminateFreesBlocksStillLentWithTheReleaseFlag) {
+  Peer& peer = Start("dde-server");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND server = FindWindow("DdeServer", nullptr);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, 4);
+  ((unsigned char*)GlobalLock(block))[1] = 0x20;
+  GlobalUnlock(block);
+  ASSERT_TRUE(PostMessage(server, WM_DDE_POKE, (WPARAM)window_, (LPARAM)(uintptr_t)block));
+  PostMessage(server, WM_DDE_TERMINATE, (WPARAM)window_, 0);  // before any acknowledge
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+  EXPECT_EQ(Line(peer), "poke 00200000 accepted");
+  EXPECT_EQ(Line(peer), "blocks 0");
+}
+
+TEST_F(Desktop, ANamedSectionWrittenByOneProcessIsReadByTheOther) {
+  Peer& peer = Start("section FtpChannel2 hello-there");
+  ASSERT_EQ(Line(peer), "created new");
+  ASSERT_EQ(Line(peer), "ready");
+  HANDLE section = OpenFileMapping(FILE_MAP_ALL_ACCESS, FALSE, "FtpChannel2");
+  ASSERT_NE(section, nullptr);
+  char* view = (char*)MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 512);
+  ASSERT_NE(view, nullptr);
+  EXPECT_STREQ(view, "hello-there");
+
+  HANDLE again =
+      CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 512, "FtpChannel2");
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+  CloseHandle(again);
+
+  PostMessage(FindWindow("SectionPeer", nullptr), WM_CLOSE, 0, 0);
+  waitpid(peer.pid, nullptr, 0);
+  EXPECT_STREQ(view, "hello-there");  // a view keeps the section alive
+  UnmapViewOfFile(view);
+  CloseHandle(section);
+  EXPECT_EQ(OpenFileMapping(FILE_MAP_ALL_ACCESS, FALSE, "FtpChannel2"), nullptr);
+  HANDLE fresh =
+      CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 512, "FtpChannel2");
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_SUCCESS);
+  char* zero = (char*)MapViewOfFile(fresh, FILE_MAP_ALL_ACCESS, 0, 0, 512);
+  EXPECT_EQ(zero[0], 0);
+  UnmapViewOfFile(zero);
+  CloseHandle(fresh);
+}
+
+TEST_F(Desktop, GlobalAtomsAreSharedAndCounted) {
+  ATOM atom = GlobalAddAtom("Console_Log");
+  ASSERT_GE(atom, 0xC000);
+  EXPECT_EQ(GlobalAddAtom("console_log"), atom);  // count 2
+  pid_t child = fork();
+  if (child == 0) {
+    char name[32];
+    bool same = GlobalFindAtom("CONSOLE_LOG") == atom &&
+                GlobalGetAtomName(atom, name, sizeof name) == 11 &&
+                strcmp(name, "Console_Log") == 0;
+    _exit(same ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+  EXPECT_EQ(GlobalFindAtom("console_log"), atom);
+  EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+  EXPECT_EQ(GlobalFindAtom("console_log"), 0);
+  EXPECT_EQ(GlobalAddAtom("#42"), 42);
+  EXPECT_EQ(GlobalAddAtom(""), 0);
+}
+
+namespace {
+
+int SocketTo(const std::string& path) {
+  int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  if (connect(fd, (sockaddr*)&address, sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+plat::ipc::RecordHeader PostRecord(HWND hwnd, UINT message, WPARAM wParam) {
+  plat::ipc::RecordHeader r{};
+  r.magic = plat::ipc::kRecordMagic;
+  r.version = plat::ipc::kRecordVersion;
+  r.kind = plat::ipc::kPost;
+  r.senderPid = (uint32_t)getpid();
+  r.hwnd = (uint64_t)(uintptr_t)hwnd;
+  r.message = message;
+  r.wParam = wParam;
+  return r;
+}
+
+}  // namespace
+
+TEST_F(Desktop, MalformedRecordsAreDroppedWithoutHarm) {
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  int fd = SocketTo(plat::ipc::EndpointPath(peer.pid));
+  ASSERT_GE(fd, 0);
+  plat::ipc::RecordHeader good = PostRecord(remote, kPostBack, 9);
+  std::vector<std::vector<unsigned char>> garbage;
+  garbage.push_back({});
+  garbage.push_back({1, 2, 3});
+  std::vector<unsigned char> whole((unsigned char*)&good, (unsigned char*)&good + sizeof good);
+  auto bad = whole;
+  bad[0] ^= 1;  // magic
+  garbage.push_back(bad);
+  bad = whole;
+  ((plat::ipc::RecordHeader*)bad.data())->payloadLength = 100;  // claims bytes it lacks
+  garbage.push_back(bad);
+  bad = whole;
+  ((plat::ipc::RecordHeader*)bad.data())->senderPid = 1;  // lies about its sender
+  garbage.push_back(bad);
+  bad = whole;
+  ((plat::ipc::RecordHeader*)bad.data())->kind = 77;
+  garbage.push_back(bad);
+  for (auto& g : garbage)
+    (void)!send(fd, g.data(), g.size(), 0);
+  close(fd);
+
+  postedBack.clear();
+  EXPECT_EQ(SendMessage(remote, kAdd, 3, 4), 7);
+  PostMessage(remote, kPostBack, 1, 0);
+  EXPECT_TRUE(ServeUntil([] { return !postedBack.empty(); }));
+  EXPECT_EQ(postedBack, (std::vector<WPARAM>{1}));  // none of the forged ones
+}
+
+TEST_F(Desktop, AnotherUserCanNeitherReachTheDesktopNorPostThroughAnOpenedSocket) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  Peer& peer = Start("echo");
+  ASSERT_EQ(Line(peer), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  std::string path = plat::ipc::EndpointPath(peer.pid);
+  pid_t child = fork();
+  if (child == 0) {
+    int early = SocketTo(path);  // opened while still this user
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    if (SocketTo(path) >= 0) _exit(3);  // the directory is private
+    plat::ipc::RecordHeader forged = PostRecord(remote, kPostBack, 66);
+    forged.senderPid = (uint32_t)getpid();
+    (void)!send(early, &forged, sizeof forged, 0);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  postedBack.clear();
+  PostMessage(remote, kPostBack, 1, 0);
+  EXPECT_TRUE(ServeUntil([] { return !postedBack.empty(); }));
+  EXPECT_EQ(postedBack, (std::vector<WPARAM>{1}));  // the other user's post was dropped
+}
+
+}  // namespace
