@@ -73,7 +73,7 @@ int _open(const char* path, int oflag, int pmode = 0);
 int _sopen(const char* path, int oflag, int shflag, int pmode = 0);
 int _close(int fd);
 // Text mode (_O_TEXT): a written "\n" reaches the disk as "\r\n"; reading turns
-// "\r\n" back into "\n".
+// "\r\n" back into "\n". Without _O_TEXT a file is binary.
 int _read(int fd, void* buffer, unsigned int count);
 int _write(int fd, const void* buffer, unsigned int count);
 long _lseek(int fd, long offset, int origin);
