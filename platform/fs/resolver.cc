@@ -73,6 +73,7 @@ bool FindEntryName(int dirFd, const std::string& name, std::string* actual) {
     *actual = name;
     return true;
   }
+  if (errno == ENAMETOOLONG) errno = ENOENT;  // no entry can have such a name
   if (errno != ENOENT) return false;
   int listFd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listFd < 0) return false;

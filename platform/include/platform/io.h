@@ -39,7 +39,9 @@
 #define _A_WRITE 2
 #define _A_READ 4
 
-// The glibc field macros would rename the fields of _stat below.
+// The glibc field macros would rename the fields of _stat below. Including
+// <sys/stat.h> first means a later include of it cannot define them again.
+#include <sys/stat.h>
 #ifdef st_atime
 #undef st_atime
 #undef st_mtime
