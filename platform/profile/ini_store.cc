@@ -1,6 +1,7 @@
 // Reading and atomic replacement of INI files (see ini_store.h).
 #include "profile/ini_store.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <random>
+#include <vector>
 
 #include "fs/file_status.h"
 #include "fs/host_path.h"
@@ -16,6 +18,8 @@ namespace plat::profile {
 namespace {
 
 using plat::fs::UniqueFd;
+
+constexpr size_t kTempDigits = 8;  // ".<name>.%08x" in the same directory
 
 bool ReadAll(int fd, std::string* bytes) {
   bytes->clear();
@@ -67,6 +71,29 @@ IniWriteLock::IniWriteLock(const char* fileName) {
     rc = flock(dir_.Get(), LOCK_EX);
   } while (rc != 0 && errno == EINTR);
   ok_ = rc == 0;
+  if (ok_) RemoveStaleTemporaries();
+}
+
+// Under the lock no other writer is busy here, so any temporary file of ours
+// is what a writer killed before its rename left behind.
+void IniWriteLock::RemoveStaleTemporaries() {
+  UniqueFd listFd(openat(dir_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  DIR* dir = listFd.Valid() ? fdopendir(listFd.Get()) : nullptr;
+  if (!dir) return;
+  listFd.Release();
+  std::string prefix = "." + name_ + ".";
+  std::vector<std::string> stale;
+  while (dirent* e = readdir(dir)) {
+    std::string entry = e->d_name;
+    if (entry.size() == prefix.size() + kTempDigits &&
+        entry.compare(0, prefix.size(), prefix) == 0 &&
+        entry.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos) {
+      stale.push_back(entry);
+    }
+  }
+  closedir(dir);
+  for (const std::string& entry : stale)
+    unlinkat(dir_.Get(), entry.c_str(), 0);
 }
 
 bool IniWriteLock::Read(std::string* bytes, bool* exists) {

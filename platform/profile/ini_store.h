@@ -29,6 +29,7 @@ class IniWriteLock {
   bool Replace(const std::string& bytes);
 
  private:
+  void RemoveStaleTemporaries();
   bool ok_ = false;
   plat::fs::UniqueFd dir_;
   std::string name_;
