@@ -131,19 +131,69 @@ DWORD GetFileAttributes(LPCSTR path) {
   return WindowsAttributes(r.st, r.isRoot ? "" : r.name);
 }
 
-BOOL SetFileAttributes(LPCSTR path, DWORD attributes) {
-  WinPath wp;
-  Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return FailWithLastError();
+// Makes the file read-only (no write bit) or gives back the owner's write
+// bit and the group's and others' as far as the umask lets them have it.
+static bool SetReadOnly(const Resolved& r, bool readOnly) {
   mode_t mode = r.st.st_mode & 07777;
-  if (attributes & FILE_ATTRIBUTE_READONLY) {
+  if (readOnly) {
     mode &= ~(mode_t)0222;
   } else if (IsReadOnly(r.st)) {
     mode |= S_IWUSR | (0022 & ~CurrentUmask());
   }
-  if (mode == (r.st.st_mode & 07777)) return TRUE;
-  if (chmod(ProcFdPath(r.self.Get()).c_str(), mode) != 0) return FailWithLastError();
+  if (mode == (r.st.st_mode & 07777)) return true;
+  return chmod(ProcFdPath(r.self.Get()).c_str(), mode) == 0;
+}
+
+int _chmod(const char* path, int pmode) {
+  WinPath wp;
+  Resolved r;
+  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  return SetReadOnly(r, !(pmode & _S_IWRITE)) ? 0 : -1;
+}
+
+BOOL SetFileAttributes(LPCSTR path, DWORD attributes) {
+  WinPath wp;
+  Resolved r;
+  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r) ||
+      !SetReadOnly(r, attributes & FILE_ATTRIBUTE_READONLY)) {
+    return FailWithLastError();
+  }
   return TRUE;
+}
+
+// A file moved to another file system is copied (contents, permission bits,
+// times) and then deleted, as Windows moves files between volumes.
+static bool CopyAcross(const Resolved& src, int dstDir, const std::string& target) {
+  UniqueFd in(open(ProcFdPath(src.self.Get()).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) return false;
+  UniqueFd out(
+      openat(dstDir, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!out.Valid()) return false;
+  bool ok = true;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(in.Get(), buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < n;) {
+      ssize_t w = write(out.Get(), buf + done, (size_t)(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      ok = w > 0;
+      done += w > 0 ? w : 0;
+    }
+    if (!ok) break;
+  }
+  struct timespec times[2] = {src.st.st_atim, src.st.st_mtim};
+  ok = ok && fchmod(out.Get(), src.st.st_mode & 07777) == 0 && futimens(out.Get(), times) == 0 &&
+       fdatasync(out.Get()) == 0;
+  if (!ok) {
+    unlinkat(dstDir, target.c_str(), 0);
+    return false;
+  }
+  return true;
 }
 
 BOOL MoveFile(LPCSTR from, LPCSTR to) {
@@ -170,7 +220,12 @@ BOOL MoveFile(LPCSTR from, LPCSTR to) {
     }
   }
   if (renameat2(src.parent.Get(), src.name.c_str(), dst.parent.Get(), target.c_str(),
-                RENAME_NOREPLACE) != 0) {
+                RENAME_NOREPLACE) == 0) {
+    return TRUE;
+  }
+  if (errno != EXDEV || !S_ISREG(src.st.st_mode)) return FailWithLastError();
+  if (!CopyAcross(src, dst.parent.Get(), target) ||
+      unlinkat(src.parent.Get(), src.name.c_str(), 0) != 0) {
     return FailWithLastError();
   }
   return TRUE;

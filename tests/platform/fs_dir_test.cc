@@ -106,6 +106,37 @@ TEST_F(Directories, MoveFileNeverReplacesAnExistingTarget) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(Directories, MoveFileCopiesFilesBetweenFileSystems) {
+  char pattern[] = "/dev/shm/platform-fs-XXXXXX";
+  if (!mkdtemp(pattern)) GTEST_SKIP() << "no /dev/shm";
+  std::string other = pattern;
+  struct stat a, b;
+  stat(C("").c_str(), &a);
+  stat(other.c_str(), &b);
+  if (a.st_dev == b.st_dev) {
+    rmdir(other.c_str());
+    GTEST_SKIP() << "/dev/shm is on the same file system";
+  }
+  MapDrives("c=" + C("") + ";d=" + other);
+  Write(C("src.txt"), "moved across", 0640);
+  struct _utimbuf times = {1000000000, 1200000000};
+  ASSERT_EQ(_utime("c:\\src.txt", &times), 0);
+  Write(other + "/taken", "keep");
+
+  EXPECT_FALSE(MoveFile("c:\\src.txt", "d:\\TAKEN"));
+  EXPECT_TRUE(MoveFile("c:\\src.txt", "d:\\dst.txt"));
+  EXPECT_NE(access(C("src.txt").c_str(), F_OK), 0);
+  EXPECT_EQ(Read(other + "/dst.txt"), "moved across");
+  EXPECT_EQ(Read(other + "/taken"), "keep");
+  struct stat st;
+  ASSERT_EQ(stat((other + "/dst.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+  unlink((other + "/dst.txt").c_str());
+  unlink((other + "/taken").c_str());
+  rmdir(other.c_str());
+}
+
 TEST_F(Directories, DiskFreeMatchesTheHostWithClusterCountsIn32Bits) {
   _diskfree_t info{};
   ASSERT_EQ(_getdiskfree(3, &info), 0u);

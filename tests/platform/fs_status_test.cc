@@ -124,6 +124,11 @@ TEST_F(Status, SetFileAttributesTogglesReadOnlyWithinTheUmask) {
   EXPECT_EQ(GetFileAttributes("c:\\f.txt"), (DWORD)FILE_ATTRIBUTE_NORMAL);
   umask(old);
 
+  ASSERT_EQ(_chmod("c:\\f.txt", _S_IREAD), 0);
+  EXPECT_EQ(GetFileAttributes("c:\\f.txt"), (DWORD)FILE_ATTRIBUTE_READONLY);
+  ASSERT_EQ(_chmod("c:\\f.txt", _S_IREAD | _S_IWRITE), 0);
+  EXPECT_EQ(GetFileAttributes("c:\\f.txt"), (DWORD)FILE_ATTRIBUTE_NORMAL);
+
   MakeDir(C(".hidden"));
   EXPECT_EQ(GetFileAttributes("c:\\.HIDDEN"),
             (DWORD)(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));

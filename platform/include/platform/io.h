@@ -89,6 +89,8 @@ int _stat(const char* path, struct _stat* status);
 int _access(const char* path, int mode);
 int _unlink(const char* path);  // a read-only file is not deleted (EACCES)
 int _utime(const char* path, struct _utimbuf* times);
+// Only _S_IWRITE counts: without it the file becomes read-only, with it writable.
+int _chmod(const char* path, int pmode);
 
 // Directory enumeration: "." and ".." first (not in a drive's root), then the
 // names in an order that is stable while the directory does not change.
