@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/statvfs.h>
 
+#include "fs/disk_free.h"
 #include "platform/direct.h"
 #include "platform/io.h"
 #include "platform/winbase.h"
@@ -148,6 +149,27 @@ TEST_F(Directories, DiskFreeMatchesTheHostWithClusterCountsIn32Bits) {
   EXPECT_EQ((uint64_t)info.total_clusters, total / cluster);
   EXPECT_LE(info.avail_clusters, info.total_clusters);
   EXPECT_NE(_getdiskfree(17, &info), 0u);
+}
+
+TEST(DiskFree, ClusterCountsStayWithin32BitsOnHugeFileSystems) {
+  struct Case {
+    uint64_t blocks, available, unit;
+    unsigned sectorsPerCluster, total, avail;
+  } cases[] = {
+      {1000, 250, 4096, 8, 1000, 250},
+      {1000, 1000, 256, 1, 500, 500},
+      {(1ull << 32) - 1, 7, 4096, 8, 0xFFFFFFFFu, 7},
+      {1ull << 32, 1ull << 31, 4096, 16, 1u << 31, 1u << 30},    // 16 TiB
+      {1ull << 40, 1ull << 40, 4096, 4096, 1u << 31, 1u << 31},  // 4 PiB
+  };
+  for (const Case& c : cases) {
+    _diskfree_t info{};
+    plat::fs::DiskFreeFromBlocks(c.blocks, c.available, c.unit, &info);
+    EXPECT_EQ(info.bytes_per_sector, 512u);
+    EXPECT_EQ(info.sectors_per_cluster, c.sectorsPerCluster) << c.blocks;
+    EXPECT_EQ(info.total_clusters, c.total) << c.blocks;
+    EXPECT_EQ(info.avail_clusters, c.avail) << c.blocks;
+  }
 }
 
 TEST_F(Directories, ModuleFileNameIsTheProgramThroughTheDriveMap) {
