@@ -88,12 +88,12 @@ void LoadLocked() {
   state.loaded = true;
   MapDrive(&state.drives[kDriveC], "/");
   if (const char* env = getenv("PLATFORM_DRIVES")) {
-    std::string spec = env;
+    std::string mapping = env;
     size_t i = 0;
-    while (i <= spec.size()) {
-      size_t j = spec.find(';', i);
-      if (j == std::string::npos) j = spec.size();
-      std::string item = Trim(spec.substr(i, j - i));
+    while (i <= mapping.size()) {
+      size_t j = mapping.find(';', i);
+      if (j == std::string::npos) j = mapping.size();
+      std::string item = Trim(mapping.substr(i, j - i));
       i = j + 1;
       size_t eq = item.find('=');
       if (eq == std::string::npos) continue;

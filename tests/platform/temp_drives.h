@@ -43,8 +43,8 @@ class TempDrives : public ::testing::Test {
     plat::fs::ResetDriveStateForTests();
   }
 
-  void MapDrives(const std::string& spec) {
-    setenv("PLATFORM_DRIVES", spec.c_str(), 1);
+  void MapDrives(const std::string& mapping) {
+    setenv("PLATFORM_DRIVES", mapping.c_str(), 1);
     plat::fs::ResetDriveStateForTests();
   }
 
