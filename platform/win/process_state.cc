@@ -29,7 +29,3 @@ void Sleep(DWORD milliseconds) {
   }
 }
 
-// One program image per process: its instance handle is a fixed non-null value.
-HMODULE GetModuleHandle(LPCSTR moduleName) {
-  return moduleName ? nullptr : (HMODULE)0x400000;
-}

@@ -39,7 +39,9 @@
 #define _A_WRITE 2
 #define _A_READ 4
 
-// The glibc field macros would rename the fields of _stat below.
+// The glibc field macros would rename the fields of _stat below. Including
+// <sys/stat.h> first means a later include of it cannot define them again.
+#include <sys/stat.h>
 #ifdef st_atime
 #undef st_atime
 #undef st_mtime
@@ -73,7 +75,7 @@ int _open(const char* path, int oflag, int pmode = 0);
 int _sopen(const char* path, int oflag, int shflag, int pmode = 0);
 int _close(int fd);
 // Text mode (_O_TEXT): a written "\n" reaches the disk as "\r\n"; reading turns
-// "\r\n" back into "\n".
+// "\r\n" back into "\n". Without _O_TEXT a file is binary.
 int _read(int fd, void* buffer, unsigned int count);
 int _write(int fd, const void* buffer, unsigned int count);
 long _lseek(int fd, long offset, int origin);
@@ -87,6 +89,8 @@ int _stat(const char* path, struct _stat* status);
 int _access(const char* path, int mode);
 int _unlink(const char* path);  // a read-only file is not deleted (EACCES)
 int _utime(const char* path, struct _utimbuf* times);
+// Only _S_IWRITE counts: without it the file becomes read-only, with it writable.
+int _chmod(const char* path, int pmode);
 
 // Directory enumeration: "." and ".." first (not in a drive's root), then the
 // names in an order that is stable while the directory does not change.

@@ -1,0 +1,166 @@
+// Windows paths on the host: case-insensitive lookup, confinement to the
+// drive's directory through ".." and symbolic links, invalid paths, and the
+// host-path conversions the rest of the layer uses.
+#include <errno.h>
+
+#include "fs/host_path.h"
+#include "platform/direct.h"
+#include "platform/io.h"
+#include "temp_drives.h"
+
+namespace {
+
+std::string ReadWin(const char* path) {
+  int fd = _open(path, _O_RDONLY | _O_BINARY);
+  if (fd < 0) return "errno " + std::to_string(errno);
+  char buf[256];
+  int n = _read(fd, buf, sizeof buf);
+  _close(fd);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+class Resolution : public TempDrives {};
+
+TEST_F(Resolution, FindsMixedCaseNamesAndPrefersTheExactOne) {
+  MakeDir(C("Data"));
+  MakeDir(C("Data/SubDir"));
+  Write(C("Data/SubDir/Read.Me"), "mixed");
+  Write(C("Data/exact.txt"), "lower");
+  Write(C("Data/EXACT.TXT"), "upper");
+  Write(C("Data/Exact.txt"), "title");
+
+  EXPECT_EQ(ReadWin("c:\\data\\subdir\\read.me"), "mixed");
+  EXPECT_EQ(ReadWin("C:/DATA/SUBDIR/READ.ME"), "mixed");
+  EXPECT_EQ(ReadWin("c:\\Data\\exact.txt"), "lower");
+  EXPECT_EQ(ReadWin("c:\\Data\\EXACT.TXT"), "upper");
+  EXPECT_EQ(ReadWin("c:\\Data\\Exact.txt"), "title");
+  // No exact match: the smallest name in byte order wins, every time.
+  EXPECT_EQ(ReadWin("c:\\Data\\eXact.txt"), "upper");
+}
+
+TEST_F(Resolution, DotDotNeverClimbsAboveTheDriveRoot) {
+  Write(C("marker.txt"), "inside");
+  Write(Outside("marker.txt"), "outside");
+  MakeDir(C("sub"));
+  EXPECT_EQ(ReadWin("c:\\..\\marker.txt"), "inside");
+  EXPECT_EQ(ReadWin("c:\\sub\\..\\..\\..\\marker.txt"), "inside");
+  EXPECT_EQ(ReadWin("c:\\..\\outside\\marker.txt"), "errno " + std::to_string(ENOENT));
+}
+
+TEST_F(Resolution, SymbolicLinksStayInsideTheDrive) {
+  Write(C("marker.txt"), "inside");
+  Write(Outside("marker.txt"), "outside");
+  Write(Outside("secret.txt"), "secret");
+  MakeDir(C("sub"));
+  Write(C("sub/file.txt"), "file");
+  Link("sub/file.txt", C("relative"));
+  Link("/sub/file.txt", C("absolute"));
+  Link("../../marker.txt", C("sub/up"));           // clamps at the root
+  Link("../../outside/secret.txt", C("sub/out"));  // would leave the drive
+  Link(Outside("secret.txt"), C("hostpath"));      // a host path is drive-relative
+  Link("/", C("sub/root"));
+  Link("..", C("sub/parent"));
+  Link("loop2", C("loop1"));
+  Link("loop1", C("loop2"));
+
+  struct Case {
+    const char* path;
+    std::string expect;
+  } cases[] = {
+      {"c:\\relative", "file"},
+      {"c:\\ABSOLUTE", "file"},
+      {"c:\\sub\\up", "inside"},
+      {"c:\\sub\\out", "errno " + std::to_string(ENOENT)},
+      {"c:\\hostpath", "errno " + std::to_string(ENOENT)},
+      {"c:\\sub\\root\\marker.txt", "inside"},
+      {"c:\\sub\\root\\..\\..\\marker.txt", "inside"},
+      {"c:\\sub\\parent\\marker.txt", "inside"},
+      {"c:\\sub\\parent\\sub\\up", "inside"},
+      {"c:\\loop1", "errno " + std::to_string(ELOOP)},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ReadWin(c.path), c.expect) << c.path;
+
+  std::string host;
+  bool exists = false;
+  ASSERT_TRUE(plat::fs::ResolveHostPath("c:\\sub\\up", &host, &exists));
+  char real[PATH_MAX];
+  ASSERT_NE(realpath(C("marker.txt").c_str(), real), nullptr);
+  EXPECT_EQ(host, real);
+  EXPECT_TRUE(exists);
+}
+
+TEST_F(Resolution, CreatingThroughALinkStaysInsideTheDrive) {
+  Link(Outside(""), C("escape"));  // reads as c:\<host path of outside>
+  int fd = _open("c:\\escape\\new.txt", _O_WRONLY | _O_CREAT, _S_IREAD | _S_IWRITE);
+  EXPECT_EQ(fd, -1);
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_NE(access(Outside("new.txt").c_str(), F_OK), 0);
+}
+
+TEST_F(Resolution, RejectsInvalidPathsWithErrno) {
+  MakeDir(C("sub"));
+  std::string longName(MAX_PATH - 3, 'a');  // "c:\" + name is MAX_PATH long
+  std::string fitting(MAX_PATH - 4, 'a');
+  struct Case {
+    std::string path;
+    int err;
+  } cases[] = {
+      {"", ENOENT},
+      {"q:\\file", ENOENT},
+      {"\\\\server\\share\\file", ENOENT},
+      {"c:\\a<b", EINVAL},
+      {"c:\\a>b", EINVAL},
+      {"c:\\a\"b", EINVAL},
+      {"c:\\a|b", EINVAL},
+      {"c:\\a?b", EINVAL},
+      {"c:\\a*b", EINVAL},
+      {"c:\\a:b", EINVAL},
+      {"c:\\a\tb", EINVAL},
+      {"c:\\" + longName, ENAMETOOLONG},
+      {"c:\\" + fitting, ENOENT},
+  };
+  for (const Case& c : cases) {
+    errno = 0;
+    EXPECT_EQ(_open(c.path.c_str(), _O_RDONLY), -1) << c.path;
+    EXPECT_EQ(errno, c.err) << c.path;
+  }
+  // Too long only once made absolute against the current directory.
+  ASSERT_EQ(_chdir("c:\\sub"), 0);
+  errno = 0;
+  EXPECT_EQ(_open(std::string(MAX_PATH - 5, 'b').c_str(), _O_RDONLY), -1);
+  EXPECT_EQ(errno, ENAMETOOLONG);
+}
+
+TEST_F(Resolution, HostPathKeepsTheSpellingOfAMissingLastComponent) {
+  MakeDir(C("Dir"));
+  std::string host;
+  bool exists = true;
+  ASSERT_TRUE(plat::fs::ResolveHostPath("c:\\DIR\\New File.INI", &host, &exists));
+  EXPECT_FALSE(exists);
+  char real[PATH_MAX];
+  ASSERT_NE(realpath(C("Dir").c_str(), real), nullptr);
+  EXPECT_EQ(host, std::string(real) + "/New File.INI");
+
+  errno = 0;
+  EXPECT_FALSE(plat::fs::ResolveHostPath("c:\\missing\\x.ini", &host, &exists));
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(Resolution, WindowsPathOfPicksTheLongestDriveAndRefusesBackslashNames) {
+  MakeDir(C("nested"));
+  MapDrives("c=" + C("") + ";e=" + C("nested"));
+  std::string win;
+  ASSERT_TRUE(plat::fs::WindowsPathOf(C("nested/a/b.txt"), &win));
+  EXPECT_EQ(win, "E:\\a\\b.txt");
+  ASSERT_TRUE(plat::fs::WindowsPathOf(C("x"), &win));
+  EXPECT_EQ(win, "C:\\x");
+  ASSERT_TRUE(plat::fs::WindowsPathOf(C(""), &win));
+  EXPECT_EQ(win, "C:\\");
+  EXPECT_FALSE(plat::fs::WindowsPathOf(Outside("x"), &win));
+  EXPECT_FALSE(plat::fs::WindowsPathOf(C("odd\\name"), &win));
+  // A sibling whose name merely starts like the drive's directory is not in it.
+  EXPECT_FALSE(plat::fs::WindowsPathOf(base_ + "/cx/file", &win));
+}
+
+}  // namespace
