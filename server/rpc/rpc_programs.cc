@@ -82,13 +82,34 @@ constexpr int Count(const ProcedureRow (&)[N]) {
 
 }  // namespace
 
-const ProgramTable PortMapProgram = {SERVICE_PORTMAP,    100000, 2, 2, FALSE, kPortMapRows,
-                                     Count(kPortMapRows)};
-const ProgramTable MountProgram = {SERVICE_MOUNT, 100005,           1, 1, FALSE,
-                                   kMountRows,    Count(kMountRows)};
-const ProgramTable NfsProgram = {SERVICE_NFS, 100003, 2, 2, TRUE, kNfsRows, Count(kNfsRows)};
-const ProgramTable PcnfsProgram = {SERVICE_PCNFSD, 150001,           1, 2, FALSE,
-                                   kPcnfsRows,     Count(kPcnfsRows)};
+const ProgramTable PortMapProgram = {.service = SERVICE_PORTMAP,
+                                     .program = 100000,
+                                     .lowVersion = 2,
+                                     .highVersion = 2,
+                                     .authUnixAll = FALSE,
+                                     .rows = kPortMapRows,
+                                     .rowCount = Count(kPortMapRows)};
+const ProgramTable MountProgram = {.service = SERVICE_MOUNT,
+                                   .program = 100005,
+                                   .lowVersion = 1,
+                                   .highVersion = 1,
+                                   .authUnixAll = FALSE,
+                                   .rows = kMountRows,
+                                   .rowCount = Count(kMountRows)};
+const ProgramTable NfsProgram = {.service = SERVICE_NFS,
+                                 .program = 100003,
+                                 .lowVersion = 2,
+                                 .highVersion = 2,
+                                 .authUnixAll = TRUE,
+                                 .rows = kNfsRows,
+                                 .rowCount = Count(kNfsRows)};
+const ProgramTable PcnfsProgram = {.service = SERVICE_PCNFSD,
+                                   .program = 150001,
+                                   .lowVersion = 1,
+                                   .highVersion = 2,
+                                   .authUnixAll = FALSE,
+                                   .rows = kPcnfsRows,
+                                   .rowCount = Count(kPcnfsRows)};
 
 void DecodePortMapCall(ServiceEndpoint* endpoint, ReceiveBuffer* buffer) {
   DecodeProgramCall(&PortMapProgram, endpoint, buffer);

@@ -8,9 +8,12 @@
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
+#define USING_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(USING_ASAN)
 #include <sanitizer/asan_interface.h>
 #define POISON_TAIL(address, size) ASAN_POISON_MEMORY_REGION(address, size)
-#endif
 #endif
 #ifndef POISON_TAIL
 #define POISON_TAIL(address, size) ((void)(address), (void)(size))
