@@ -9,8 +9,12 @@ namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD GetLastError() {
+  return lastError;
+}
+void SetLastError(DWORD error) {
+  lastError = error;
+}
 
 DWORD GetTickCount() {
   timespec now{};
@@ -23,4 +27,9 @@ void Sleep(DWORD milliseconds) {
   timespec wait{(time_t)(milliseconds / 1000), (long)(milliseconds % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
   }
+}
+
+// One program image per process: its instance handle is a fixed non-null value.
+HMODULE GetModuleHandle(LPCSTR moduleName) {
+  return moduleName ? nullptr : (HMODULE)0x400000;
 }

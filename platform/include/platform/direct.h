@@ -6,8 +6,8 @@
 
 #include "platform/windef.h"
 
-int _getdrive();             // 1 = a:, 2 = b:, 3 = c:, ...
-int _chdrive(int drive);     // 0, or -1 when the drive is not mapped
+int _getdrive();               // 1 = a:, 2 = b:, 3 = c:, ...
+int _chdrive(int drive);       // 0, or -1 when the drive is not mapped
 int _chdir(const char* path);  // a drive letter in the path also makes it current
 char* _getcwd(char* buffer, int size);
 char* _getdcwd(int drive, char* buffer, int size);

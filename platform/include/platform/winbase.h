@@ -42,7 +42,7 @@ inline constexpr auto& GetModuleFileNameA = GetModuleFileName;
 
 DWORD GetFileAttributes(LPCSTR path);
 BOOL SetFileAttributes(LPCSTR path, DWORD attributes);  // only READONLY has an effect
-BOOL MoveFile(LPCSTR from, LPCSTR to);                   // fails when "to" exists
+BOOL MoveFile(LPCSTR from, LPCSTR to);                  // fails when "to" exists
 
 // Private-profile (INI) files: sections and keys match without regard to case;
 // a write keeps every other line and replaces the file atomically.

@@ -1,6 +1,6 @@
 // The Win32 surface of the platform layer: what the programs include.
 #pragma once
 
-#include "platform/windef.h"
 #include "platform/winbase.h"
+#include "platform/windef.h"
 #include "platform/winuser.h"

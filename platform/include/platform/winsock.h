@@ -79,7 +79,15 @@ inline constexpr uint32_t WsSwap32(uint32_t v) {
   return kWsLittleEndian ? (v >> 24) | ((v >> 8) & 0xff00u) | ((v << 8) & 0xff0000u) | (v << 24)
                          : v;
 }
-inline constexpr uint32_t htonl(uint32_t v) { return WsSwap32(v); }
-inline constexpr uint32_t ntohl(uint32_t v) { return WsSwap32(v); }
-inline constexpr u_short htons(u_short v) { return WsSwap16(v); }
-inline constexpr u_short ntohs(u_short v) { return WsSwap16(v); }
+inline constexpr uint32_t htonl(uint32_t v) {
+  return WsSwap32(v);
+}
+inline constexpr uint32_t ntohl(uint32_t v) {
+  return WsSwap32(v);
+}
+inline constexpr u_short htons(u_short v) {
+  return WsSwap16(v);
+}
+inline constexpr u_short ntohs(u_short v) {
+  return WsSwap16(v);
+}

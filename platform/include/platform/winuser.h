@@ -249,9 +249,8 @@ int GetClassName(HWND hwnd, LPSTR buffer, int size);
 HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                     LPVOID param);
-inline HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                         int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                         LPVOID param) {
+inline HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                         int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   return CreateWindowEx(0, className, windowName, style, x, y, width, height, parent, menu,
                         instance, param);
 }

@@ -1,0 +1,64 @@
+// The message queue of the process's one thread. Retrieval order is Win32's:
+// messages sent by other processes are handled first (inside the reactor), then
+// posted messages in FIFO order, then WM_QUIT, then WM_PAINT for a window with an
+// update region, then WM_TIMER for a due timer. WM_PAINT and WM_TIMER are never
+// queued, they are made when asked for, so at most one is pending per window or timer.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "platform/winuser.h"
+
+namespace plat::win {
+
+class MessageQueue {
+ public:
+  static constexpr size_t kMaxPosted = 10000;
+
+  bool Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void PostQuit(int exitCode);
+
+  // Takes (or looks at) the next message that passes the filters; never waits.
+  bool Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
+  // Sleeps until a descriptor is ready or the next timer that passes the filters is due.
+  void Wait(HWND filter, UINT filterMin, UINT filterMax);
+
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+  bool KillTimer(HWND hwnd, UINT_PTR id);
+  void KillTimersOf(HWND hwnd);
+  bool IsTimerProc(HWND hwnd, UINT_PTR id, TIMERPROC proc) const;
+
+  // Windows with an update region, in the order they got it.
+  void MarkInvalid(HWND hwnd);
+  void MarkValid(HWND hwnd);
+
+  DWORD lastMessageTime = 0;
+
+ private:
+  struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT period;
+    uint64_t due;
+    TIMERPROC proc;
+  };
+
+  bool TakePosted(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
+  bool TakePaint(MSG* msg, HWND filter, UINT filterMin, UINT filterMax);
+  bool TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
+  int MillisecondsToNextTimer(HWND filter, UINT filterMin, UINT filterMax) const;
+
+  std::deque<MSG> posted_;
+  bool quit_ = false;
+  int quitCode_ = 0;
+  std::vector<Timer> timers_;
+  UINT_PTR nextThreadTimerId_ = 1;
+  std::vector<HWND> invalid_;
+};
+
+MessageQueue& TheQueue();
+uint64_t NowMs();
+
+}  // namespace plat::win

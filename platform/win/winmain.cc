@@ -1,0 +1,18 @@
+// The entry of a windowed program: the layer starts, then calls the program's
+// WinMain with the command line after the program name, as Win32's runtime does.
+#include <string>
+
+#include "platform/windows.h"
+#include "win/process_startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+int main(int argc, char** argv) {
+  plat::win::InstallTerminationHandling();
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += ' ';
+    commandLine += argv[i];
+  }
+  return WinMain(GetModuleHandle(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+}
