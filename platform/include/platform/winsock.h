@@ -6,6 +6,7 @@
 #pragma once
 
 #include <sys/select.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <bit>
@@ -16,7 +17,8 @@ typedef UINT_PTR SOCKET;
 typedef unsigned char u_char;
 typedef unsigned short u_short;
 typedef unsigned int u_int;
-typedef uint32_t u_long;
+// <sys/types.h> owns u_long (unsigned long, 64 bits here); what WinSock keeps in
+// 32 bits (addresses, htonl) is declared uint32_t below.
 
 #define INVALID_SOCKET ((SOCKET)(~0))
 #define SOCKET_ERROR (-1)
@@ -30,12 +32,12 @@ typedef uint32_t u_long;
 #define IPPROTO_TCP 6
 #define IPPROTO_UDP 17
 
-#define INADDR_ANY ((u_long)0x00000000)
-#define INADDR_LOOPBACK ((u_long)0x7f000001)
-#define INADDR_NONE ((u_long)0xffffffff)
+#define INADDR_ANY ((uint32_t)0x00000000)
+#define INADDR_LOOPBACK ((uint32_t)0x7f000001)
+#define INADDR_NONE ((uint32_t)0xffffffff)
 
 struct in_addr {
-  u_long s_addr;
+  uint32_t s_addr;
 };
 
 struct sockaddr {
@@ -73,14 +75,14 @@ inline constexpr bool kWsLittleEndian = std::endian::native == std::endian::litt
 inline constexpr u_short WsSwap16(u_short v) {
   return kWsLittleEndian ? (u_short)((v >> 8) | (v << 8)) : v;
 }
-inline constexpr u_long WsSwap32(u_long v) {
+inline constexpr uint32_t WsSwap32(uint32_t v) {
   return kWsLittleEndian ? (v >> 24) | ((v >> 8) & 0xff00u) | ((v << 8) & 0xff0000u) | (v << 24)
                          : v;
 }
-inline constexpr u_long htonl(u_long v) {
+inline constexpr uint32_t htonl(uint32_t v) {
   return WsSwap32(v);
 }
-inline constexpr u_long ntohl(u_long v) {
+inline constexpr uint32_t ntohl(uint32_t v) {
   return WsSwap32(v);
 }
 inline constexpr u_short htons(u_short v) {

@@ -1,0 +1,54 @@
+// SET, UNSET, GETPORT and DUMP. No procedure looks at the caller's credential:
+// remote clients register and unregister freely, as they always could here.
+#include "portmap/portmap_procedures.h"
+
+#include <cassert>
+
+#include "portmap/portmap_table.h"
+#include "rpc/rpc_reply.h"
+
+namespace {
+
+const Mapping* MappingArgument(RpcRequest* request) {
+  assert(request->tag == kRpcRequestTag && request->arguments[0]);
+  return (const Mapping*)request->arguments[0];
+}
+
+}  // namespace
+
+uint32_t PortMapSet(RpcRequest* request) {
+  EncodeWord(request->resultArea, SetMapping(MappingArgument(request), "") ? 1 : 0);
+  return 4;
+}
+
+uint32_t PortMapUnset(RpcRequest* request) {
+  EncodeWord(request->resultArea, UnsetMapping(MappingArgument(request)) ? 1 : 0);
+  return 4;
+}
+
+// A client asking for a version nobody registered still learns where the
+// program lives.
+uint32_t PortMapGetPort(RpcRequest* request) {
+  const Mapping* mapping = MappingArgument(request);
+  uint32_t port = GetPort(mapping);
+  if (port == 0) port = GetPortAnyVersion(mapping);
+  EncodeWord(request->resultArea, port);
+  return 4;
+}
+
+// RFC 1057 pmaplist: each used slot as "more follows" (1) and its mapping,
+// ended by 0; 204 bytes at most, well inside the area.
+uint32_t PortMapDump(RpcRequest* request) {
+  uint8_t* position = request->resultArea;
+  for (int i = 0; i < kPortMapSlots; i++) {
+    const PortMapping* slot = PortMapSlot(i);
+    if (slot->program == 0) continue;
+    position = EncodeWord(position, 1);
+    position = EncodeWord(position, slot->program);
+    position = EncodeWord(position, slot->version);
+    position = EncodeWord(position, slot->protocol);
+    position = EncodeWord(position, slot->port);
+  }
+  position = EncodeWord(position, 0);
+  return (uint32_t)(position - request->resultArea);
+}
