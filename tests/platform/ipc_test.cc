@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "ipc/records.h"
 #include "platform/dde.h"
 #include "platform/windows.h"
+#include "tests/support/desktop_peers.h"
 
 namespace {
 
@@ -56,23 +58,13 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
-int RemoveEntry(const char* path, const struct stat*, int, FTW*) {
-  return remove(path);
-}
-
-struct Peer {
-  pid_t pid = -1;
-  int out = -1;
-};
+using testsupport::ChildProgram;
+using testsupport::ServeUntil;
 
 class Desktop : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/desktop-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    setenv("PLATFORM_DESKTOP", dir, 1);
-    ASSERT_TRUE(plat::ipc::JoinDesktop());
+    ASSERT_TRUE(desktop_.joined());
     WNDCLASS wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "IpcTest";
@@ -82,83 +74,19 @@ class Desktop : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
   }
 
-  void TearDown() override {
-    for (Peer& p : peers_) {
-      kill(p.pid, SIGKILL);
-      waitpid(p.pid, nullptr, 0);
-      close(p.out);
-    }
-    nftw(dir_.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+  ChildProgram& Start(const std::string& arguments) {
+    peers_.push_back(std::make_unique<ChildProgram>(IPC_PEER, arguments));
+    return *peers_.back();
   }
 
-  Peer& Start(const std::string& arguments) {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    pid_t pid = fork();
-    if (pid == 0) {
-      dup2(out[1], 1);
-      std::vector<std::string> words;
-      size_t start = 0;
-      while (start <= arguments.size()) {
-        size_t end = arguments.find(' ', start);
-        if (end == std::string::npos) end = arguments.size();
-        words.push_back(arguments.substr(start, end - start));
-        start = end + 1;
-      }
-      std::vector<char*> argv{(char*)IPC_PEER};
-      for (auto& w : words)
-        argv.push_back(w.data());
-      argv.push_back(nullptr);
-      execv(IPC_PEER, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    peers_.push_back(Peer{pid, out[0]});
-    return peers_.back();
-  }
-
-  // The next line the peer prints, serving messages while waiting for it.
-  std::string Line(Peer& peer, int timeoutMs = 5000) {
-    std::string line;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < (DWORD)timeoutMs) {
-      pollfd p{peer.out, POLLIN, 0};
-      if (poll(&p, 1, 10) == 1) {
-        char c;
-        if (read(peer.out, &c, 1) != 1) break;
-        if (c == '\n') return line;
-        line += c;
-      }
-      MSG msg;
-      while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessage(&msg);
-    }
-    return line + "<timeout>";
-  }
-
-  // Serves messages until the condition holds or a second passes.
-  template <typename Condition>
-  bool ServeUntil(Condition done) {
-    DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < 2000) {
-      if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessage(&msg);
-      } else {
-        Sleep(1);
-      }
-    }
-    return done();
-  }
-
-  std::string dir_;
+  testsupport::PrivateDesktop desktop_;
   HWND window_ = nullptr;
-  std::vector<Peer> peers_;
+  std::vector<std::unique_ptr<ChildProgram>> peers_;
 };
 
 TEST_F(Desktop, SentMessagesReturnTheOtherProcesssAnswer) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("ipcpeer", nullptr);
   ASSERT_NE(remote, nullptr);
   EXPECT_TRUE(IsWindow(remote));
@@ -174,26 +102,26 @@ TEST_F(Desktop, SentMessagesReturnTheOtherProcesssAnswer) {
 }
 
 TEST_F(Desktop, AProcessWaitingForAnAnswerServesMessagesSentToIt) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   // The peer sends to us while we wait for its answer.
   EXPECT_EQ(SendMessage(remote, kCallBack, 4, 0), 41);
 }
 
 TEST_F(Desktop, TwoProcessesSendingToEachOtherAtOnceDoNotDeadlock) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   PostMessage(remote, kCrossLater, 0, 0);
   Sleep(50);  // the peer is now inside its handler, about to send to us
   EXPECT_EQ(SendMessage(remote, kAdd, 1, 1), 2);
-  EXPECT_EQ(Line(peer), "cross 50");
+  EXPECT_EQ(peer.Line(), "cross 50");
 }
 
 TEST_F(Desktop, PostedMessagesCrossInOrder) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   postedBack.clear();
   for (WPARAM i = 1; i <= 3; ++i)
@@ -203,8 +131,8 @@ TEST_F(Desktop, PostedMessagesCrossInOrder) {
 }
 
 TEST_F(Desktop, MessagesWithPointersOfThisProcessDoNotCross) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   char text[] = "x";
   SetLastError(0);
@@ -215,11 +143,11 @@ TEST_F(Desktop, MessagesWithPointersOfThisProcessDoNotCross) {
 }
 
 TEST_F(Desktop, WindowsOfAKilledProcessAreNotFoundAndSendsToThemReturn) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   ASSERT_NE(remote, nullptr);
-  kill(peer.pid, SIGKILL);
+  kill(peer.pid(), SIGKILL);
   usleep(100 * 1000);  // killed but not reaped: still a zombie
   EXPECT_EQ(FindWindow("IpcPeer", nullptr), nullptr);
   EXPECT_FALSE(IsWindow(remote));
@@ -229,7 +157,7 @@ TEST_F(Desktop, WindowsOfAKilledProcessAreNotFoundAndSendsToThemReturn) {
   EXPECT_FALSE(PostMessage(remote, kAdd, 1, 2));
   // The entry the dead process left was cleaned up.
   int entries = 0;
-  std::string dir = dir_ + "/windows/69706370656572";  // "ipcpeer" in hexadecimal
+  std::string dir = desktop_.dir() + "/windows/69706370656572";  // "ipcpeer" in hexadecimal
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent* e = readdir(d))
       entries += e->d_name[0] != '.';
@@ -239,14 +167,14 @@ TEST_F(Desktop, WindowsOfAKilledProcessAreNotFoundAndSendsToThemReturn) {
 }
 
 TEST_F(Desktop, ASenderWhosePeerDiesWhileAnsweringGetsZero) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
   PostMessage(remote, kCrossLater, 0, 0);  // keeps the peer busy for 150 ms
   pid_t killer = fork();
   if (killer == 0) {
     usleep(60 * 1000);
-    kill(peer.pid, SIGKILL);
+    kill(peer.pid(), SIGKILL);
     _exit(0);
   }
   Sleep(20);
@@ -257,8 +185,8 @@ TEST_F(Desktop, ASenderWhosePeerDiesWhileAnsweringGetsZero) {
 }
 
 TEST_F(Desktop, ADdeConversationCarriesTheBytesAndLeaksNoBlockOnEitherSide) {
-  Peer& peer = Start("dde-server refuse");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("dde-server refuse");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND server = FindWindow("DdeServer", nullptr);
   ASSERT_NE(server, nullptr);
   ATOM application = GlobalAddAtom("wexoraconsole");
@@ -280,10 +208,10 @@ TEST_F(Desktop, ADdeConversationCarriesTheBytesAndLeaksNoBlockOnEitherSide) {
         PostMessage(server, WM_DDE_POKE, (WPARAM)window_, MAKELPARAM(posted.back(), topic)));
   }
   // The server refuses every second line.
-  EXPECT_EQ(Line(peer), "poke 002001006100ff7f accepted");
-  EXPECT_EQ(Line(peer), "poke 002001006200ff7f refused");
-  EXPECT_EQ(Line(peer), "poke 002001006300ff7f accepted");
-  EXPECT_EQ(Line(peer), "poke 002001006400ff7f refused");
+  EXPECT_EQ(peer.Line(), "poke 002001006100ff7f accepted");
+  EXPECT_EQ(peer.Line(), "poke 002001006200ff7f refused");
+  EXPECT_EQ(peer.Line(), "poke 002001006300ff7f accepted");
+  EXPECT_EQ(peer.Line(), "poke 002001006400ff7f refused");
   ASSERT_TRUE(ServeUntil([] { return ddeAcks.size() == 4; }));
   for (int i = 0; i < 4; ++i) {
     bool refused = i % 2 == 1;
@@ -300,14 +228,14 @@ TEST_F(Desktop, ADdeConversationCarriesTheBytesAndLeaksNoBlockOnEitherSide) {
 
   ddeTerminated = false;
   PostMessage(server, WM_DDE_TERMINATE, (WPARAM)window_, 0);
-  EXPECT_EQ(Line(peer), "blocks 0");
+  EXPECT_EQ(peer.Line(), "blocks 0");
   EXPECT_TRUE(ServeUntil([] { return ddeTerminated; }));
   GlobalDeleteAtom(topic);
 }
 
 TEST_F(Desktop, TerminateFreesBlocksStillLentWithTheReleaseFlag) {
-  Peer& peer = Start("dde-server");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("dde-server");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND server = FindWindow("DdeServer", nullptr);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, 4);
   ((unsigned char*)GlobalLock(block))[1] = 0x20;
@@ -315,14 +243,14 @@ TEST_F(Desktop, TerminateFreesBlocksStillLentWithTheReleaseFlag) {
   ASSERT_TRUE(PostMessage(server, WM_DDE_POKE, (WPARAM)window_, (LPARAM)(uintptr_t)block));
   PostMessage(server, WM_DDE_TERMINATE, (WPARAM)window_, 0);  // before any acknowledge
   EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
-  EXPECT_EQ(Line(peer), "poke 00200000 accepted");
-  EXPECT_EQ(Line(peer), "blocks 0");
+  EXPECT_EQ(peer.Line(), "poke 00200000 accepted");
+  EXPECT_EQ(peer.Line(), "blocks 0");
 }
 
 TEST_F(Desktop, ANamedSectionWrittenByOneProcessIsReadByTheOther) {
-  Peer& peer = Start("section FtpChannel2 hello-there");
-  ASSERT_EQ(Line(peer), "created new");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("section FtpChannel2 hello-there");
+  ASSERT_EQ(peer.Line(), "created new");
+  ASSERT_EQ(peer.Line(), "ready");
   HANDLE section = OpenFileMapping(FILE_MAP_ALL_ACCESS, FALSE, "FtpChannel2");
   ASSERT_NE(section, nullptr);
   char* view = (char*)MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 512);
@@ -335,7 +263,7 @@ TEST_F(Desktop, ANamedSectionWrittenByOneProcessIsReadByTheOther) {
   CloseHandle(again);
 
   PostMessage(FindWindow("SectionPeer", nullptr), WM_CLOSE, 0, 0);
-  waitpid(peer.pid, nullptr, 0);
+  EXPECT_EQ(peer.Wait(), 0);
   EXPECT_STREQ(view, "hello-there");  // a view keeps the section alive
   UnmapViewOfFile(view);
   CloseHandle(section);
@@ -401,10 +329,10 @@ plat::ipc::RecordHeader PostRecord(HWND hwnd, UINT message, WPARAM wParam) {
 }  // namespace
 
 TEST_F(Desktop, MalformedRecordsAreDroppedWithoutHarm) {
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
-  int fd = SocketTo(plat::ipc::EndpointPath(peer.pid));
+  int fd = SocketTo(plat::ipc::EndpointPath(peer.pid()));
   ASSERT_GE(fd, 0);
   plat::ipc::RecordHeader good = PostRecord(remote, kPostBack, 9);
   std::vector<std::vector<unsigned char>> garbage;
@@ -436,10 +364,10 @@ TEST_F(Desktop, MalformedRecordsAreDroppedWithoutHarm) {
 
 TEST_F(Desktop, AnotherUserCanNeitherReachTheDesktopNorPostThroughAnOpenedSocket) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
-  Peer& peer = Start("echo");
-  ASSERT_EQ(Line(peer), "ready");
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
   HWND remote = FindWindow("IpcPeer", nullptr);
-  std::string path = plat::ipc::EndpointPath(peer.pid);
+  std::string path = plat::ipc::EndpointPath(peer.pid());
   pid_t child = fork();
   if (child == 0) {
     int early = SocketTo(path);  // opened while still this user

@@ -1,7 +1,8 @@
 // The other process of the cross-process tests. Its command line picks a part:
 //   echo         window "IpcPeer": answers sent messages, sends and posts back
-//   dde-server   window "DdeServer": a DDE partner that accepts pokes, or refuses
-//                every second one, and reports its live memory blocks on terminate
+//   dde-server [refuse] [CLASS]  window "DdeServer" (or CLASS): a DDE partner that
+//                accepts pokes, or refuses every second one, prints each poked block
+//                in hexadecimal and reports its live memory blocks on terminate
 //   section NAME TEXT   writes TEXT into the named section, then waits for WM_CLOSE
 // It prints "ready" once its window exists and reports on standard output.
 #include <stdio.h>
@@ -105,7 +106,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (strncmp(commandLine, "echo", 4) == 0) {
     MakeWindow("IpcPeer", EchoProc);
   } else if (strncmp(commandLine, "dde-server", 10) == 0) {
-    MakeWindow("DdeServer", DdeProc);
+    const char* named = strrchr(commandLine, ' ');
+    bool hasClass = named && strcmp(named + 1, "refuse") != 0;
+    static std::string className = hasClass ? named + 1 : "DdeServer";
+    MakeWindow(className.c_str(), DdeProc);
   } else if (sscanf(commandLine, "section %63s %255s", name, text) == 2) {
     HANDLE section = CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 512, name);
     view = section ? MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 512) : nullptr;

@@ -1,0 +1,103 @@
+// The conversation with the real console program (tools/wexoraconsole).
+#include <gtest/gtest.h>
+
+#include "ipc/global_memory.h"
+#include "platform/dde.h"
+#include "platform/windows.h"
+#include "tests/support/desktop_peers.h"
+#include "ui/console_connection.h"
+
+using testsupport::ChildProgram;
+using testsupport::ServeUntil;
+
+namespace {
+
+constexpr UINT kRefuseLines = 101;
+constexpr UINT kEndConversations = 102;
+
+class Console : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(desktop_.joined()); }
+
+  // The line as the console prints it, without its time.
+  static std::string Shown(const std::string& line) {
+    return line.size() > 9 ? line.substr(9) : line;
+  }
+
+  testsupport::PrivateDesktop desktop_;
+};
+
+TEST_F(Console, LinesReachTheConsoleWithTheirHeader) {
+  ChildProgram console(WEXORACONSOLE, "");
+  ASSERT_EQ(console.Line(), "wexoraconsole ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  ASSERT_NE(connection, nullptr);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "Port Mapper started."), 1);
+  EXPECT_EQ(PostConsoleLine(connection, 0, nullptr, nullptr), 1);
+  EXPECT_EQ(Shown(console.Line()), "[tolmid] Port Mapper started.");
+  EXPECT_EQ(Shown(console.Line()), " ");
+  EXPECT_EQ(connection->consoleWindow, FindWindow("zVkClassconsole", nullptr));
+  // The console freed the accepted blocks; the layer freed the lent ones here.
+  EXPECT_TRUE(ServeUntil([] { return plat::ipc::LiveBlockCount() == 0; }));
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, WithoutAConsoleLinesAreDroppedAndEachLaterLineLooksAgain) {
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "lost"), 0);
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+  ChildProgram console(WEXORACONSOLE, "");
+  ASSERT_EQ(console.Line(), "wexoraconsole ready");
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "found"), 1);
+  EXPECT_EQ(Shown(console.Line()), "[tolmid] found");
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, ARefusedLineIsFreedHereAndTheNextLineStartsANewConversation) {
+  ChildProgram console(WEXORACONSOLE, "-refuse");
+  ASSERT_EQ(console.Line(), "wexoraconsole ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  ASSERT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "refused"), 1);
+  ASSERT_TRUE(ServeUntil([&] { return connection->consoleWindow == nullptr; }));
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+
+  PostMessage(FindWindow("zVkClassconsole", nullptr), WM_COMMAND, kRefuseLines, 0);
+  ServeUntil([] { return false; }, 100);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "accepted"), 1);
+  EXPECT_EQ(Shown(console.Line()), "[tolmid] accepted");
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, TheConsoleEndingTheConversationEndsTheMessageLoop) {
+  ChildProgram console(WEXORACONSOLE, "");
+  ASSERT_EQ(console.Line(), "wexoraconsole ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  ASSERT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "hello"), 1);
+  ASSERT_EQ(Shown(console.Line()), "[tolmid] hello");
+  PostMessage(connection->consoleWindow, WM_COMMAND, kEndConversations, 0);
+  MSG msg;
+  DWORD start = GetTickCount();
+  bool quit = false;
+  while (!quit && GetTickCount() - start < 3000) {
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      Sleep(1);
+      continue;
+    }
+    quit = msg.message == WM_QUIT;
+    DispatchMessage(&msg);
+  }
+  EXPECT_TRUE(quit);
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, TheLineBlockHasTheDocumentedLayout) {
+  ChildProgram console(IPC_PEER, "dde-server zVkClassconsole");
+  ASSERT_EQ(console.Line(), "ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  ASSERT_EQ(PostConsoleLine(connection, 0x12D02BA5, "[hdr]", "text"), 1);
+  // flags 0x2000, CF_TEXT, the time little-endian, "[hdr]", "text", two spare bytes.
+  EXPECT_EQ(console.Line(), "poke 00200100a52bd0125b6864725d0074657874000000 accepted");
+  CloseConsoleConnection(connection);
+}
+
+}  // namespace
