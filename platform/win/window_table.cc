@@ -42,15 +42,18 @@ HWND MakeHandle(size_t index, uint16_t generation) {
 
 }  // namespace
 
-WindowingHooks& Hooks() {
-  static WindowingHooks hooks;
-  return hooks;
-}
-
 WindowClass* FindClass(const char* name) {
   if (!name) return nullptr;
   for (auto& c : classes) {
     if (strcasecmp(c->name.c_str(), name) == 0) return c.get();
+  }
+  // The system classes appear the first time a class is missed, as if they had
+  // always been there.
+  static bool systemRegistered = false;
+  if (!systemRegistered && Hooks().registerSystemClasses) {
+    systemRegistered = true;
+    Hooks().registerSystemClasses();
+    return FindClass(name);
   }
   return nullptr;
 }

@@ -38,6 +38,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
+typedef UINT* PUINT;
 
 #define DECLARE_HANDLE(name) \
   struct name##__;           \
