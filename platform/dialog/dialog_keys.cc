@@ -8,8 +8,9 @@
 
 namespace {
 
+// The control's own state: a dialog's controls are tab stops before it shows.
 bool Takes(HWND control) {
-  return IsWindowVisible(control) && IsWindowEnabled(control);
+  return (GetWindowLongPtr(control, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE;
 }
 
 LONG_PTR StyleOf(HWND control) {

@@ -55,7 +55,10 @@ LPCSTR IconOf(UINT type) {
 INT_PTR CALLBACK MessageBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtr(dialog, DWLP_USER, lParam);
-    return TRUE;
+    // The focus starts on the default button, not on the first one.
+    DWORD id = (DWORD)SendMessage(dialog, DM_GETDEFID, 0, 0);
+    if (HWND button = GetDlgItem(dialog, LOWORD(id))) SetFocus(button);
+    return FALSE;
   }
   if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
   int id = LOWORD(wParam);

@@ -15,14 +15,17 @@ namespace plat::win {
 
 namespace {
 
-std::vector<std::unique_ptr<WindowClass>> classes;
-
 struct Slot {
   std::unique_ptr<Window> window;
   uint16_t generation = 0;
 };
-std::vector<Slot> slots;
-std::vector<size_t> freeSlots;
+
+// Never destroyed: a process ends with its windows still there, as in Win32,
+// and what their words point at (control records, program records) must stay
+// reachable rather than be torn down by static destructors.
+auto& classes = *new std::vector<std::unique_ptr<WindowClass>>;
+auto& slots = *new std::vector<Slot>;
+auto& freeSlots = *new std::vector<size_t>;
 
 uint16_t FirstGeneration() {
   timespec now{};
