@@ -112,6 +112,8 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogResource& t, HWND owner,
 
 INT_PTR RunModal(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
+  // Kept here too: a dialog destroyed without EndDialog takes its record along.
+  HWND disabledOwner = InfoOf(dialog) ? InfoOf(dialog)->disabledOwner : nullptr;
   plat::gui::Display& display = plat::gui::CurrentDisplay();
   display.ModalLoopEntered(dialog);
   bool shown = false;
@@ -140,8 +142,10 @@ INT_PTR RunModal(HWND dialog) {
   }
   DialogInfo* info = InfoOf(dialog);
   INT_PTR result = info && info->ended ? info->result : 0;
-  HWND disabledOwner = info ? info->disabledOwner : nullptr;
-  if (info) info->disabledOwner = nullptr;
+  if (info) {
+    disabledOwner = info->disabledOwner;  // null once EndDialog gave the owner back
+    info->disabledOwner = nullptr;
+  }
   if (IsWindow(dialog)) DestroyWindow(dialog);
   if (disabledOwner && IsWindow(disabledOwner)) EnableWindow(disabledOwner, TRUE);
   display.ModalLoopLeft(dialog);

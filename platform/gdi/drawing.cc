@@ -34,12 +34,14 @@ void Fill(DeviceContext* dc, const RECT& rect, COLORREF color) {
   dc->ops.push_back(op);
 }
 
-// One run of text without tabs at (x, y); returns its width.
-int Run(DeviceContext* dc, int x, int y, const char* text, int count, const RECT& clip) {
+// One run of text without tabs at (x, y); returns its width. The background
+// mode fills the run's cell unless an opaque rectangle already stands for it.
+int Run(DeviceContext* dc, int x, int y, const char* text, int count, const RECT& clip,
+        bool rectangleFilled = false) {
   plat::gdi::FontMetrics m = plat::gdi::MetricsOf(dc->font);
   int width = plat::gdi::TextWidth(m, text, count);
   RECT cell{x, y, x + width, y + m.height};
-  if (dc->bkMode == OPAQUE) Fill(dc, Intersect(cell, clip), dc->bkColor);
+  if (dc->bkMode == OPAQUE && !rectangleFilled) Fill(dc, Intersect(cell, clip), dc->bkColor);
   if (count > 0 && !Empty(Intersect(cell, clip))) {
     DrawOp op;
     op.kind = DrawOp::Kind::kText;
@@ -75,15 +77,16 @@ BOOL ExtTextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR
                 const INT* dx) {
   DeviceContext* dc = FindDC(handle);
   if (!dc || (count > 0 && !text)) return FALSE;
-  if (rect && (options & ETO_OPAQUE)) Fill(dc, *rect, dc->bkColor);
+  bool filled = rect && (options & ETO_OPAQUE);
+  if (filled) Fill(dc, *rect, dc->bkColor);
   RECT clip = rect && (options & ETO_CLIPPED) ? Intersect(dc->clip, *rect) : dc->clip;
   if (!dx) {
-    Run(dc, x, y, text, (int)count, clip);
+    Run(dc, x, y, text, (int)count, clip, filled);
     return TRUE;
   }
   // Given advances place each character on its own.
   for (UINT i = 0; i < count; ++i) {
-    Run(dc, x, y, text + i, 1, clip);
+    Run(dc, x, y, text + i, 1, clip, filled);
     x += dx[i];
   }
   return TRUE;

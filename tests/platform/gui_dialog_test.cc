@@ -244,9 +244,17 @@ TEST(Dialogs, AQuitEndsTheDialogAndReachesTheOuterLoop) {
   EXPECT_EQ(msg.wParam, 5u);
 }
 
-TEST(Dialogs, DestroyingTheOwnerEndsTheLoop) {
+TEST(Dialogs, DestroyingTheOwnerOrTheDialogEndsTheLoop) {
   HWND owner = Owner();
   HWND dialog = nullptr;
+  WhenIdle([&](HWND d) {
+    dialog = d;
+    DestroyWindow(d);
+  });
+  EXPECT_EQ(RunDialog(MAKEINTRESOURCE(kPlainDialog), owner), 0);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(IsWindowEnabled(owner));  // given back even without EndDialog
+
   WhenIdle([&](HWND d) {
     dialog = d;
     DestroyWindow(owner);
