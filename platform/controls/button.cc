@@ -1,8 +1,7 @@
-// The "Button" class: push buttons (default or not), check boxes, radio
-// buttons and group boxes. A click is WM_LBUTTONDOWN (focus, pushed) then
-// WM_LBUTTONUP: an automatic check box or radio button changes state first,
-// then the parent gets BN_CLICKED. Checking an automatic radio button
-// unchecks the other automatic radio buttons of its group.
+// The "Button" class: push buttons, check boxes, radio buttons, group boxes.
+// A click is WM_LBUTTONDOWN (focus, pushed) then WM_LBUTTONUP: an automatic
+// check box or radio button changes state first, then the parent gets
+// BN_CLICKED.
 #include <algorithm>
 
 #include "controls/control_support.h"
@@ -44,6 +43,7 @@ void UncheckGroup(HWND hwnd) {
   }
 }
 
+// Checking an automatic radio button unchecks the others of its group.
 void SetCheck(HWND hwnd, ButtonState* s, WPARAM check) {
   DWORD kind = Kind(hwnd);
   if (!Checkable(kind)) return;

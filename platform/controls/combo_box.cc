@@ -1,8 +1,6 @@
-// The "ComboBox" class: CBS_DROPDOWN (an edit part and a list) and
-// CBS_DROPDOWNLIST (a list only; its text is the selected entry). The edit
-// part is the combo box itself. When the edit text changes, the selection
-// follows Win32: with the list open it moves to the first entry starting with
-// the text, with the list closed it is cleared. CB_ messages notify nothing.
+// The "ComboBox" class: CBS_DROPDOWN (an edit part, which is the combo box
+// itself, and a list) and CBS_DROPDOWNLIST (a list only; its text is the
+// selected entry). CB_ messages notify nothing; only a person's gestures do.
 #include <string.h>
 
 #include <algorithm>
@@ -35,6 +33,8 @@ void ShowSelection(HWND hwnd, ComboBoxState* s) {
   Changed(hwnd);
 }
 
+// When the edit text changes the selection follows Win32: with the list open
+// it moves to the first entry starting with the text, closed it is cleared.
 void FollowText(HWND hwnd, ComboBoxState* s) {
   std::string text = TextOf(hwnd);
   s->selected = s->dropped && !text.empty() ? s->list.Find(-1, text.c_str(), false) : -1;

@@ -1,8 +1,7 @@
-// The state of the layer's controls, for the display backend to mirror. Each
-// control's window extra bytes hold a pointer to its record, made on
-// WM_NCCREATE and freed on WM_NCDESTROY; the texts of edits, buttons, statics
-// and the edit part of combo boxes are the window text. A backend reads these
-// records after ControlChanged and never writes them.
+// The state of the layer's controls, for a display backend to mirror after
+// ControlChanged, never to write. A control's extra bytes point at its record
+// (made on WM_NCCREATE, freed on WM_NCDESTROY); the texts of edits, buttons,
+// statics and a combo box's edit part are the window text.
 #pragma once
 
 #include <cstdint>

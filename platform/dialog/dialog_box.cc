@@ -1,8 +1,7 @@
-// Modal dialog boxes: creation from a template, the nested message loop and
-// EndDialog. The loop is Win32's: every message of the thread is taken, the
-// dialog's own pass through IsDialogMessage, the rest are dispatched, so other
-// windows keep getting posted and sent messages and timers. The dialog shows
-// when the queue first runs empty; WM_ENTERIDLE then goes to the owner.
+// Modal dialog boxes: creation from a template, the nested loop, EndDialog.
+// The loop takes every message of the thread; the dialog's go through
+// IsDialogMessage, the rest are dispatched, so other windows keep their posted
+// and sent messages and timers while a dialog is open.
 #include <algorithm>
 
 #include "dialog/dialog_state.h"
@@ -110,6 +109,8 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogResource& t, HWND owner,
   return IsWindow(dialog) ? dialog : nullptr;
 }
 
+// The dialog shows when the queue first runs empty; WM_ENTERIDLE then goes
+// to the owner and the display hears of the idle moment.
 INT_PTR RunModal(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
   // Kept here too: a dialog destroyed without EndDialog takes its record along.

@@ -1,9 +1,7 @@
-// The display backend: what turns the layer's windows into something a person
-// sees and operates. The layer keeps all state (windows, controls, menus,
-// drawing); a backend only mirrors it and feeds a person's input back through
-// the person API (gui/person.h), which makes Win32's messages. The layer calls
-// these hooks after its own state has changed; they must not call back into
-// window procedures.
+// The display backend: it mirrors the layer's state (windows, controls, menus,
+// drawing) and feeds a person's input back through the person API (person.h).
+// The layer calls these hooks after its state has changed; a hook never calls
+// back into window procedures.
 #pragma once
 
 #include "gdi/draw_list.h"

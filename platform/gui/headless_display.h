@@ -1,9 +1,7 @@
-// The backend for running without a display, and the one tests use. It shows
-// nothing: message boxes are recorded, written to standard error and answered
-// as confirmed; beeps and open-file requests are recorded, the latter answered
-// from what a test scripted (nothing scripted: cancelled); drawing is kept per
-// window. Scripted person actions run when a modal dialog's loop has nothing
-// else to do, one per idle moment, as a person acts once the screen settles.
+// The backend without a display, which tests use too: message boxes recorded,
+// written to standard error and confirmed; beeps, open-file requests (answered
+// as scripted, else cancelled) and drawing recorded; scripted person actions
+// run one per idle moment of a modal dialog, as a person acts once it settles.
 #pragma once
 
 #include <deque>

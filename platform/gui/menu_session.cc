@@ -1,8 +1,7 @@
-// A person working a menu. Win32's WM_MENUSELECT values: an item gives its id
-// and its flags with MF_HILITE; a pop-up item (a title on the bar) its position
-// and MF_POPUP; a separator id 0 and MF_SEPARATOR without MF_HILITE; lParam is
-// the menu holding the item; items of a system menu add MF_SYSMENU. Closing
-// gives HIWORD 0xFFFF and lParam 0.
+// A person working a menu. WM_MENUSELECT as Win32 sends it: an item's id and
+// flags with MF_HILITE; a pop-up item's position and MF_POPUP; a separator's id
+// 0 and MF_SEPARATOR; lParam the menu holding the item; MF_SYSMENU in a system
+// menu; on closing HIWORD 0xFFFF and lParam 0.
 #include <vector>
 
 #include "gui/person.h"

@@ -1,15 +1,15 @@
-// A person at the display: every action makes the messages Win32 would send
-// to the window procedures for the same gesture, in Win32's order. Tests use
-// it with the headless backend; a rendering backend turns real input into
-// these calls. Actions on a window that is hidden, disabled or inside a
-// disabled window (the owner of a modal dialog) do nothing and return false.
-// Call them from the message loop (a dispatched message, a modal dialog's idle
-// moment), not from inside a reactor handler.
+// A person at the display: each gesture makes the messages Win32 sends to the
+// window procedures for it, in Win32's order. Tests use it headless; a rendering
+// backend turns real input into these calls. Call it from the message loop (a
+// dispatched message, a dialog's idle moment), not from a reactor handler.
 #pragma once
 
 #include "platform/winuser.h"
 
 namespace plat::gui {
+
+// Gestures at a hidden or disabled window, or one inside a disabled window
+// (the owner of a modal dialog), do nothing and return false.
 
 // A person working a window's menu bar (or its system menu): opening it
 // (WM_ENTERMENULOOP, WM_INITMENU), opening a pop-up from the bar (WM_MENUSELECT

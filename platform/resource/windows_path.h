@@ -1,7 +1,6 @@
-// Host paths of Windows paths, for reading program files by the names programs
-// give. A stand-in until the file layer's resolver is on this branch: drive
-// letters from PLATFORM_DRIVES ("c=/srv/c;d=/mnt/d"; c: is "/" by default),
-// either slash, components matched exactly first and then without regard to
+// Host paths of Windows paths, a stand-in until the file layer's resolver is on
+// this branch: drives from PLATFORM_DRIVES ("c=/srv/c;d=/mnt/d"; c: is "/" by
+// default), either slash, names matched exactly and then without regard to
 // case, ".." never above the drive's directory.
 #pragma once
 

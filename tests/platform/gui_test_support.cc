@@ -1,3 +1,4 @@
+// The shared pieces of the windowing tests.
 #include "tests/platform/gui_test_support.h"
 
 namespace guitest {

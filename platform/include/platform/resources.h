@@ -1,8 +1,7 @@
-// Resources a program compiles into itself. String table, menus, dialog
-// templates and icons are C++ tables that the layer finds under one well-known
-// name, ProgramResources; version information is a byte block that
-// PLATFORM_VERSION_INFO places in a section of the program file, where
-// GetFileVersionInfo reads it back from the file itself.
+// Resources a program compiles into itself: string table, menus, dialog
+// templates and icons as C++ tables the layer finds under one well-known name,
+// ProgramResources; version information as a block PLATFORM_VERSION_INFO puts
+// in a section of the program file, where GetFileVersionInfo reads it back.
 #pragma once
 
 #include <cstddef>
