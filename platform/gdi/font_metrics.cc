@@ -4,53 +4,25 @@
 // average width (narrow i and l, wide m and W) in sixteenths.
 #include "gdi/font_metrics.h"
 
+#include <string.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace plat::gdi {
 
 namespace {
 
 constexpr int kDefaultHeight = 16;
+// Beyond this a size is a program's mistake; clamping keeps the arithmetic sane.
+constexpr LONG kLargest = 4096;
 
 int Sixteenths(unsigned char c) {
   if (c < 0x20) return 0;
   if (c >= 0x7F) return 16;
-  switch (c) {
-    case 'i':
-    case 'l':
-    case 'j':
-    case 'I':
-    case '!':
-    case '|':
-    case '.':
-    case ',':
-    case ':':
-    case ';':
-    case '\'':
-    case '`':
-      return 6;
-    case 'f':
-    case 't':
-    case 'r':
-    case ' ':
-    case '(':
-    case ')':
-    case '[':
-    case ']':
-    case '{':
-    case '}':
-    case '"':
-    case '/':
-    case '\\':
-    case '-':
-      return 9;
-    case 'm':
-    case 'w':
-    case 'M':
-    case 'W':
-    case '@':
-      return 24;
-  }
+  if (strchr("iljI!|.,:;'`", c)) return 6;
+  if (strchr("ftr ()[]{}\"/\\-", c)) return 9;
+  if (strchr("mwMW@", c)) return 24;
   if (c >= 'A' && c <= 'Z') return 19;
   if (c >= 'a' && c <= 'z') return 15;
   return 16;  // digits and the remaining signs
@@ -60,7 +32,7 @@ int Sixteenths(unsigned char c) {
 
 FontMetrics MetricsOf(const LOGFONT& font) {
   FontMetrics m;
-  int height = font.lfHeight;
+  LONG height = std::clamp<LONG>(font.lfHeight, -kLargest, kLargest);
   if (height < 0) {
     int characters = -height;
     m.internalLeading = (characters + 3) / 6;
@@ -72,7 +44,8 @@ FontMetrics MetricsOf(const LOGFONT& font) {
   m.descent = m.height / 5;
   m.ascent = m.height - m.descent;
   m.externalLeading = m.height / 8;
-  m.aveCharWidth = font.lfWidth > 0 ? font.lfWidth : std::max(1, (m.height * 7 + 8) / 16);
+  m.aveCharWidth = font.lfWidth > 0 ? (int)std::min<LONG>(font.lfWidth, kLargest)
+                                    : std::max(1, (m.height * 7 + 8) / 16);
   m.weight = font.lfWeight ? font.lfWeight : FW_NORMAL;
   m.maxCharWidth = CharWidth(m, 'W');
   return m;
@@ -85,10 +58,10 @@ int CharWidth(const FontMetrics& m, unsigned char c) {
 }
 
 int TextWidth(const FontMetrics& m, const char* text, int count) {
-  int width = 0;
+  int64_t width = 0;
   for (int i = 0; i < count; ++i)
     width += CharWidth(m, (unsigned char)text[i]);
-  return width;
+  return (int)std::min<int64_t>(width, 0x7FFFFFFF);
 }
 
 int BaseCharWidth(const FontMetrics& m) {

@@ -282,6 +282,12 @@ TEST(Gdi, FontsHaveFixedMetricsAndOutliveTheirHandleInADC) {
   EXPECT_EQ(Width(dc, "Port Mapper Ready"), before);  // the DC keeps what it had
   EXPECT_EQ(GetObject(status, sizeof smaller, &smaller), 0);
   EXPECT_FALSE(DeleteObject(status));
+  HFONT absurd = CreateFont(INT_MIN, INT_MAX, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "x");
+  SelectObject(dc, absurd);  // sizes no font has are clamped, never overflow
+  GetTextMetrics(dc, &tm);
+  EXPECT_GT(tm.tmHeight, 0);
+  EXPECT_GT(Width(dc, std::string(5000, 'W')), 0);
+  DeleteObject(absurd);
   EXPECT_TRUE(DeleteObject(GetStockObject(SYSTEM_FONT)));  // stock objects stay
   EXPECT_EQ(GetObject(GetStockObject(SYSTEM_FONT), sizeof system, &system), (int)sizeof system);
   ReleaseDC(nullptr, dc);
