@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/windef.h"
+#include "platform/wingdi.h"
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
@@ -342,7 +343,6 @@ inline constexpr auto& GetWindowTextA = GetWindowText;
 // The windowing half: resources, painting, focus, controls, dialogs, menus,
 // message boxes. Window procedures see Win32's messages in Win32's order.
 
-#include "platform/wingdi.h"
 
 #define MAKEINTRESOURCE(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
