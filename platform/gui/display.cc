@@ -2,18 +2,26 @@
 // tests run without a display.
 #include "gui/display.h"
 
+#include "gui/headless_display.h"
+
 namespace plat::gui {
 
 namespace {
-Display headless;
-Display* current = &headless;
+Display* current = nullptr;
 }  // namespace
 
-Display& CurrentDisplay() {
-  return *current;
+HeadlessDisplay& Headless() {
+  // Never destroyed: windows may still report to it while the process exits.
+  static HeadlessDisplay* headless = new HeadlessDisplay;
+  return *headless;
 }
+
+Display& CurrentDisplay() {
+  return current ? *current : Headless();
+}
+
 void InstallDisplay(Display* display) {
-  current = display ? display : &headless;
+  current = display;
 }
 
 }  // namespace plat::gui

@@ -15,7 +15,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCCREATE:
       return TRUE;
     case WM_SETTEXT:
-      w->text = lParam ? (const char*)lParam : "";
+      w->text = lParam && !IS_INTRESOURCE(lParam) ? (const char*)lParam : "";
       plat::gui::CurrentDisplay().WindowChanged(hwnd);
       return TRUE;
     case WM_GETTEXT: {
@@ -46,11 +46,20 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYOPEN:
     case WM_QUERYENDSESSION:
       return TRUE;
-    case WM_PAINT:
-      ValidateRect(hwnd, nullptr);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
       return 0;
-    case WM_ERASEBKGND:
-      return 0;
+    }
+    case WM_ERASEBKGND: {
+      // Win32 fills with the class brush (which may be a colour index + 1).
+      HBRUSH brush = w->cls->wc.hbrBackground;
+      if (!brush) return 0;
+      RECT client = plat::win::ClientRectOf(hwnd);
+      FillRect((HDC)wParam, &client, brush);
+      return 1;
+    }
   }
   return 0;
 }

@@ -89,6 +89,7 @@ void DestroyTree(Window* w) {
   }
   if ((w = FindWindowRecord(hwnd)) == nullptr) return;
   w->style &= ~WS_VISIBLE;
+  plat::win::DropFocus(hwnd);
   Deactivate(*w);
   SendMessage(hwnd, WM_DESTROY, 0, 0);
   if ((w = FindWindowRecord(hwnd)) == nullptr) return;
@@ -106,6 +107,7 @@ void DestroyTree(Window* w) {
     if (auto* remote = plat::win::Remote()) remote->Withdraw(hwnd);
     if (w->menu && plat::win::Hooks().destroyMenu) plat::win::Hooks().destroyMenu(w->menu);
   }
+  if (plat::win::Hooks().windowDestroyed) plat::win::Hooks().windowDestroyed(hwnd);
   plat::gui::CurrentDisplay().WindowDestroyed(hwnd);
   w->cls->windows--;
   plat::win::FreeWindowRecord(w);
@@ -198,7 +200,8 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
   w->style = style & ~WS_VISIBLE;  // made visible below, with its messages
   w->exStyle = exStyle;
   w->instance = instance;
-  w->text = windowName ? windowName : "";
+  // An integer name (an SS_ICON static's icon id) is for the window procedure only.
+  w->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
   w->extra.assign(cls->wc.cbWndExtra > 0 ? (size_t)cls->wc.cbWndExtra : 0, 0);
   if (style & WS_CHILD) {
     w->parent = parent;
@@ -318,6 +321,9 @@ BOOL ShowWindow(HWND hwnd, int command) {
     w->style |= WS_VISIBLE;
   } else {
     w->style &= ~WS_VISIBLE;
+    HWND focus = GetFocus();
+    if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(IsTopLevel(*w) ? nullptr : w->parent);
+    if (!(w = FindWindowRecord(hwnd))) return wasVisible;
     Deactivate(*w);
   }
   if (minimise && !wasIconic) {
@@ -357,6 +363,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
       w->style &= ~WS_DISABLED;
     } else {
       w->style |= WS_DISABLED;
+      if (GetFocus() == hwnd) SetFocus(nullptr);  // a disabled window can't keep the focus
     }
     SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
@@ -675,11 +682,16 @@ void UserClose(HWND hwnd) {
   SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+RECT ClientRectOf(HWND hwnd) {
+  Window* w = FindWindowRecord(hwnd);
+  return w ? ::ClientRectOf(*w) : RECT{0, 0, 0, 0};
+}
+
 RECT ClientRectOnScreen(HWND hwnd) {
   Window* w = FindWindowRecord(hwnd);
   if (!w) return RECT{0, 0, 0, 0};
   RECT in = NonClientInsets(*w);
-  RECT c = ClientRectOf(*w);
+  RECT c = ::ClientRectOf(*w);
   POINT origin{w->rect.left + in.left, w->rect.top + in.top};
   if (w->style & WS_CHILD) {
     RECT parent = ClientRectOnScreen(w->parent);

@@ -12,5 +12,9 @@ void UserRestore(HWND hwnd);
 void UserClose(HWND hwnd);
 // The window's client area in screen coordinates.
 RECT ClientRectOnScreen(HWND hwnd);
+// The window's client rectangle (origin 0, 0) as its style and size make it.
+RECT ClientRectOf(HWND hwnd);
+// The focus leaves a window that is going away, without messages to it.
+void DropFocus(HWND hwnd);
 
 }  // namespace plat::win

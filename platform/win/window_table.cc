@@ -15,14 +15,17 @@ namespace plat::win {
 
 namespace {
 
-std::vector<std::unique_ptr<WindowClass>> classes;
-
 struct Slot {
   std::unique_ptr<Window> window;
   uint16_t generation = 0;
 };
-std::vector<Slot> slots;
-std::vector<size_t> freeSlots;
+
+// Never destroyed: a process ends with its windows still there, as in Win32,
+// and what their words point at (control records, program records) must stay
+// reachable rather than be torn down by static destructors.
+auto& classes = *new std::vector<std::unique_ptr<WindowClass>>;
+auto& slots = *new std::vector<Slot>;
+auto& freeSlots = *new std::vector<size_t>;
 
 uint16_t FirstGeneration() {
   timespec now{};
@@ -42,15 +45,18 @@ HWND MakeHandle(size_t index, uint16_t generation) {
 
 }  // namespace
 
-WindowingHooks& Hooks() {
-  static WindowingHooks hooks;
-  return hooks;
-}
-
 WindowClass* FindClass(const char* name) {
   if (!name) return nullptr;
   for (auto& c : classes) {
     if (strcasecmp(c->name.c_str(), name) == 0) return c.get();
+  }
+  // The system classes appear the first time a class is missed, as if they had
+  // always been there.
+  static bool systemRegistered = false;
+  if (!systemRegistered && Hooks().registerSystemClasses) {
+    systemRegistered = true;
+    Hooks().registerSystemClasses();
+    return FindClass(name);
   }
   return nullptr;
 }

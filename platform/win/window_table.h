@@ -55,10 +55,15 @@ void FreeWindowRecord(Window* w);
 bool IsLocalHandle(HWND hwnd);  // the handle names this process, live or not
 std::vector<HWND> TopLevelWindows();
 
-// What the windowing half of the layer (menus) lends the core.
+// What the windowing half of the layer lends the core. Hooks() is defined
+// there, so any window code links the windowing half in with it.
 struct WindowingHooks {
   HMENU (*loadClassMenu)(HINSTANCE instance, LPCSTR name) = nullptr;
   void (*destroyMenu)(HMENU menu) = nullptr;
+  // Registers the layer's control and dialog classes; called once, lazily.
+  void (*registerSystemClasses)() = nullptr;
+  // The window is about to be freed; its menus and drawing go with it.
+  void (*windowDestroyed)(HWND hwnd) = nullptr;
 };
 WindowingHooks& Hooks();
 

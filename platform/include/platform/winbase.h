@@ -13,7 +13,12 @@
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_INSUFFICIENT_BUFFER 122
 #define ERROR_ALREADY_EXISTS 183
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
 #define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_INVALID_MENU_HANDLE 1401
+#define ERROR_INVALID_DATA 13
 #define ERROR_CANNOT_FIND_WND_CLASS 1407
 #define ERROR_CLASS_ALREADY_EXISTS 1410
 #define ERROR_CLASS_DOES_NOT_EXIST 1411
@@ -25,6 +30,10 @@ void SetLastError(DWORD error);
 // Milliseconds since an arbitrary start, wrapping every 49.7 days.
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
+
+// a * b / c in 64 bits, rounded half away from zero; -1 when c is 0 or the
+// result does not fit in 32 bits.
+int MulDiv(int a, int b, int c);
 
 // The program file as a Windows path (its drive from the drive map).
 DWORD GetModuleFileName(HMODULE module, LPSTR buffer, DWORD size);

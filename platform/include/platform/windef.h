@@ -39,6 +39,7 @@ typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef size_t SIZE_T;
+typedef UINT* PUINT;
 
 #define DECLARE_HANDLE(name) \
   struct name##__;           \
