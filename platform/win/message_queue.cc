@@ -42,10 +42,10 @@ MessageQueue& TheQueue() {
   return queue;
 }
 
-uint64_t NowMs() {
+uint64_t NowMicroseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
+  return (uint64_t)now.tv_sec * 1000000u + (uint64_t)now.tv_nsec / 1000u;
 }
 
 bool MessageQueue::Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,7 +87,7 @@ bool MessageQueue::TakePaint(MSG* msg, HWND filter, UINT filterMin, UINT filterM
 
 bool MessageQueue::TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
   if (!InRange(WM_TIMER, filterMin, filterMax) || timers_.empty()) return false;
-  uint64_t now = NowMs();
+  uint64_t now = NowMicroseconds();
   Timer* due = nullptr;
   for (Timer& t : timers_) {
     if (t.due > now || !MatchesWindow(t.hwnd, filter)) continue;
@@ -96,7 +96,7 @@ bool MessageQueue::TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterM
   if (!due) return false;
   *msg = MSG{due->hwnd, WM_TIMER, due->id, (LPARAM)due->proc, 0, {0, 0}};
   Stamp(msg);
-  if (remove) due->due = now + due->period;
+  if (remove) due->due = now + due->period * 1000ull;
   return true;
 }
 
@@ -122,9 +122,10 @@ int MessageQueue::MillisecondsToNextTimer(HWND filter, UINT filterMin, UINT filt
     if (MatchesWindow(t.hwnd, filter)) next = std::min(next, t.due);
   }
   if (next == UINT64_MAX) return -1;
-  uint64_t now = NowMs();
+  uint64_t now = NowMicroseconds();
   if (next <= now) return 0;
-  return next - now > 0x7FFFFFFF ? 0x7FFFFFFF : (int)(next - now);
+  uint64_t wait = (next - now + 999) / 1000;  // rounded up: waking early would spin
+  return wait > 0x7FFFFFFF ? 0x7FFFFFFF : (int)wait;
 }
 
 void MessageQueue::Wait(HWND filter, UINT filterMin, UINT filterMax) {
@@ -134,7 +135,7 @@ void MessageQueue::Wait(HWND filter, UINT filterMin, UINT filterMax) {
 UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   UINT period = std::clamp(elapse, kMinTimerPeriod, kMaxTimerPeriod);
   if (!hwnd) id = nextThreadTimerId_++;
-  uint64_t due = NowMs() + period;
+  uint64_t due = NowMicroseconds() + period * 1000ull;
   for (Timer& t : timers_) {
     if (t.hwnd == hwnd && t.id == id) {
       t.period = period;

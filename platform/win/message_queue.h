@@ -43,7 +43,7 @@ class MessageQueue {
     HWND hwnd;
     UINT_PTR id;
     UINT period;
-    uint64_t due;
+    uint64_t due;  // microseconds, so that rounding never makes a timer early
     TIMERPROC proc;
   };
 
@@ -61,6 +61,6 @@ class MessageQueue {
 };
 
 MessageQueue& TheQueue();
-uint64_t NowMs();
+uint64_t NowMicroseconds();
 
 }  // namespace plat::win

@@ -2,6 +2,8 @@
 // read back from program files; the open-file dialog and beeps of the headless
 // display.
 #include <gtest/gtest.h>
+
+#include "fs/drive_map.h"
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -139,12 +141,14 @@ TEST(VersionInformation, WindowsPathsMatchWithoutRegardToCaseAndWithEitherSlash)
   EXPECT_GT(GetFileVersionInfoSize(forward.c_str(), nullptr), 0u);
   TempDir dir;
   setenv("PLATFORM_DRIVES", ("d=" + (dir / "")).c_str(), 1);
+  plat::fs::ResetDriveStateForTests();
   Write(dir / "Program", Bytes(VERSIONED_PROGRAM));
   EXPECT_GT(GetFileVersionInfoSize("D:\\PROGRAM", nullptr), 0u);
   EXPECT_EQ(GetFileVersionInfoSize("d:\\..\\..\\program", nullptr) > 0,
             true);  // ".." stops at the drive's directory
   EXPECT_EQ(GetFileVersionInfoSize("e:\\program", nullptr), 0u);
   unsetenv("PLATFORM_DRIVES");
+  plat::fs::ResetDriveStateForTests();
 }
 
 TEST(VersionInformation, APlainFileOrAProgramWithoutItHasNone) {

@@ -120,21 +120,21 @@ TEST(Timers, MessagesAreCoalescedAndNeverEarly) {
   ASSERT_TRUE(SetTimer(hwnd, 1, 50, nullptr));
   MSG msg;
   // Nothing before the period has passed.
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
-  ASSERT_TRUE(GetMessage(&msg, nullptr, WM_TIMER, WM_TIMER));
+  EXPECT_FALSE(PeekMessage(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE));
+  ASSERT_TRUE(GetMessage(&msg, hwnd, WM_TIMER, WM_TIMER));
   DWORD first = GetTickCount();
   EXPECT_GE(first - start, 50u);
 
   // Five periods pass unserved: one message, not five.
   Sleep(260);
   int taken = 0;
-  while (PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+  while (PeekMessage(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE))
     ++taken;
   EXPECT_EQ(taken, 1);
 
   // The next one is a whole period after the last taken.
   DWORD taken_at = GetTickCount();
-  ASSERT_TRUE(GetMessage(&msg, nullptr, WM_TIMER, WM_TIMER));
+  ASSERT_TRUE(GetMessage(&msg, hwnd, WM_TIMER, WM_TIMER));
   EXPECT_GE(GetTickCount() - taken_at, 49u);
 }
 
@@ -146,14 +146,14 @@ TEST(Timers, SetAgainRestartsKillStopsAndWindowDestructionKills) {
   ASSERT_TRUE(SetTimer(hwnd, 5, 30, nullptr));  // restarts the period
   Sleep(20);
   MSG msg;
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+  EXPECT_FALSE(PeekMessage(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE));
   EXPECT_TRUE(KillTimer(hwnd, 5));
   EXPECT_FALSE(KillTimer(hwnd, 5));
 
   SetTimer(hwnd, 6, 10, nullptr);
   DestroyWindow(hwnd);
   Sleep(30);
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+  EXPECT_FALSE(PeekMessage(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE));
 }
 
 namespace {
