@@ -1,0 +1,163 @@
+// Datagram sockets and read notifications, as the server's endpoints use them:
+// one FD_READ per datagram, never two pending, and the reads a notification
+// leads to (zero-length datagrams, would-block, oversized datagrams).
+#include <fcntl.h>
+
+#include "tests/platform/net_test_support.h"
+#include "tests/platform/win_test_support.h"
+
+using nettest::BoundUdp;
+using nettest::SendTo;
+
+namespace {
+
+constexpr UINT kSocketMessage = 3024;
+
+class Datagrams : public nettest::WinSockTest {
+ protected:
+  // Every notification for `s` dispatched by draining the queue once, twice over,
+  // so that a second pending notification would show.
+  std::vector<LPARAM> DrainNotifications(SOCKET s) {
+    wintest::Log().clear();
+    wintest::Drain();
+    wintest::Drain();
+    std::vector<LPARAM> seen;
+    for (const wintest::Seen& m : wintest::Log()) {
+      if (m.message == kSocketMessage && m.wParam == s) seen.push_back(m.lParam);
+    }
+    return seen;
+  }
+
+  int Read(SOCKET s, char* buffer, int size, sockaddr_in* from = nullptr) {
+    sockaddr_in ignored;
+    int length = sizeof(sockaddr_in);
+    return recvfrom(s, buffer, size, 0, (sockaddr*)(from ? from : &ignored), &length);
+  }
+};
+
+TEST_F(Datagrams, EachDatagramIsAnnouncedOnceAndOnlyAfterThePreviousOneWasRead) {
+  SOCKET s = BoundUdp();
+  SOCKET peer = BoundUdp();
+  HWND hwnd = wintest::MakeWindow();
+  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  for (const char* text : {"a", "bb", "ccc"})
+    ASSERT_EQ(SendTo(peer, s, text), (int)strlen(text));
+
+  char buffer[16];
+  for (int expected = 1; expected <= 3; ++expected) {
+    EXPECT_EQ(DrainNotifications(s), std::vector<LPARAM>{WSAMAKESELECTREPLY(FD_READ, 0)})
+        << "before datagram " << expected;
+    EXPECT_EQ(Read(s, buffer, sizeof buffer), expected);
+  }
+  EXPECT_TRUE(DrainNotifications(s).empty());
+}
+
+TEST_F(Datagrams, AZeroLengthDatagramReadsAsZeroAndANotificationWithoutDataWouldBlock) {
+  SOCKET s = BoundUdp();
+  SOCKET peer = BoundUdp();
+  HWND hwnd = wintest::MakeWindow();
+  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(SendTo(peer, s, ""), 0);
+  EXPECT_EQ(DrainNotifications(s).size(), 1u);
+  char buffer[16];
+  sockaddr_in from{};
+  EXPECT_EQ(Read(s, buffer, sizeof buffer, &from), 0);
+  EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
+  EXPECT_EQ(Read(s, buffer, sizeof buffer), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+}
+
+TEST_F(Datagrams, ADatagramLongerThanTheBufferFillsItAndFailsWithMessageSize) {
+  SOCKET s = BoundUdp();
+  SOCKET peer = BoundUdp();
+  u_long nonBlocking = 1;
+  ASSERT_EQ(ioctlsocket(s, FIONBIO, &nonBlocking), 0);
+  std::string datagram(9300, 'x');
+  datagram.replace(0, 4, "head");
+  ASSERT_EQ(SendTo(peer, s, datagram), 9300);
+  std::vector<char> buffer(9216 + 1, 0);
+  sockaddr_in from{};
+  EXPECT_EQ(Read(s, buffer.data(), 9216, &from), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+  EXPECT_EQ(std::string(buffer.data(), 4), "head");
+  EXPECT_EQ(buffer[9215], 'x');
+  EXPECT_EQ(buffer[9216], 0);
+  EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
+  // The rest of that datagram is gone, as in WinSock.
+  EXPECT_EQ(Read(s, buffer.data(), 9216), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+}
+
+TEST_F(Datagrams, AClosedSocketIsNeverAnnouncedAgain) {
+  SOCKET s = BoundUdp();
+  SOCKET peer = BoundUdp();
+  HWND hwnd = wintest::MakeWindow();
+  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(SendTo(peer, s, "late"), 4);
+  ASSERT_EQ(closesocket(s), 0);
+  // A socket that reuses the number must not inherit the registration either.
+  SOCKET next = BoundUdp();
+  ASSERT_EQ(SendTo(peer, next, "fresh"), 5);
+  EXPECT_TRUE(DrainNotifications(s).empty());
+  EXPECT_TRUE(DrainNotifications(next).empty());
+}
+
+TEST_F(Datagrams, CancellingNotificationsLeavesTheSocketNonBlocking) {
+  SOCKET s = BoundUdp();
+  SOCKET peer = BoundUdp();
+  HWND hwnd = wintest::MakeWindow();
+  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  u_long blocking = 0;
+  EXPECT_EQ(ioctlsocket(s, FIONBIO, &blocking), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+
+  ASSERT_EQ(WSAAsyncSelect(s, nullptr, 0, 0), 0);
+  ASSERT_EQ(SendTo(peer, s, "quiet"), 5);
+  EXPECT_TRUE(DrainNotifications(s).empty());
+  char buffer[16];
+  EXPECT_EQ(Read(s, buffer, sizeof buffer), 5);
+  EXPECT_EQ(Read(s, buffer, sizeof buffer), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+}
+
+TEST_F(Datagrams, NotificationsAreAskedOnlyForEventsTheLayerDeliversAndForLiveWindows) {
+  SOCKET s = BoundUdp();
+  HWND hwnd = wintest::MakeWindow();
+  EXPECT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ | FD_WRITE), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  DestroyWindow(hwnd);
+  EXPECT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+}
+
+TEST_F(Datagrams, ABoundPortCannotBeBoundAgain) {
+  for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
+    SOCKET first = socket(AF_INET, type, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    ASSERT_EQ(bind(first, (sockaddr*)&any, sizeof any), 0);
+    if (type == SOCK_STREAM) ASSERT_EQ(listen(first, 1), 0);
+    any.sin_port = htons(nettest::PortOf(first));
+    SOCKET second = socket(AF_INET, type, 0);
+    EXPECT_EQ(bind(second, (sockaddr*)&any, sizeof any), SOCKET_ERROR) << "type " << type;
+    EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE) << "type " << type;
+  }
+}
+
+TEST_F(Datagrams, NumbersThatAreNotOurSocketsAreRefusedAndLeftAlone) {
+  SOCKET s = BoundUdp();
+  ASSERT_EQ(closesocket(s), 0);
+  char buffer[4];
+  EXPECT_EQ(recv(s, buffer, sizeof buffer, 0), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  EXPECT_EQ(closesocket(s), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  // Descriptor 0 is the process's standard input, not a socket of the program.
+  EXPECT_EQ(closesocket(0), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  EXPECT_NE(fcntl(0, F_GETFD), -1);
+  EXPECT_EQ(closesocket(INVALID_SOCKET), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+}
+
+}  // namespace
