@@ -1,4 +1,6 @@
-// Names and protocols compare exactly, as the file's own tools do.
+// The services file is read afresh on every look-up: it is small, look-ups are
+// rare, and a test can point PLATFORM_SERVICES elsewhere at any time. Names and
+// protocols compare exactly, as the system's own tools do.
 #include "net/services_file.h"
 
 #include <stdio.h>

@@ -1,4 +1,5 @@
-// A node-based map keeps records at fixed addresses while others come and go.
+// The socket table, one per process. A node-based map keeps each record at a
+// fixed address while others are added and removed around it.
 #include "net/socket_table.h"
 
 #include <errno.h>

@@ -2,10 +2,15 @@
 // the blocking hook while they wait, sleep without using the processor, end
 // with WSAEINTR when a window procedure cancels them, and admit no second
 // blocking call from inside the hook.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "tests/platform/net_test_support.h"
 #include "tests/platform/win_test_support.h"
+#include "win/reactor.h"
 
 using nettest::BoundUdp;
+using nettest::LastErrorAfter;
 using nettest::NonBlocking;
 using nettest::OnMessage;
 using nettest::SendTo;
@@ -16,10 +21,6 @@ namespace {
 constexpr UINT kAct = WM_USER + 1;
 
 class Blocking : public nettest::WinSockTest {};
-
-int LastErrorAfter(int result) {
-  return result == SOCKET_ERROR ? WSAGetLastError() : 0;
-}
 
 int SelectReadable(SOCKET s, const timeval* limit) {
   fd_set readable;
@@ -104,6 +105,33 @@ TEST_F(Blocking, ASecondBlockingCallFromTheHookIsRefusedWhileNonBlockingOnesWork
   EXPECT_EQ(nestedLookup, WSAEINPROGRESS);
   EXPECT_EQ(nestedPoll, 0);
   EXPECT_EQ(nestedCleanup, WSAEINPROGRESS);
+}
+
+// Messages another process sends are handled inside the reactor's poll, not by
+// the hook; a cancel made there must end the wait all the same.
+TEST_F(Blocking, ACancelArrivingFromAnotherProcessThroughTheReactorEndsTheWait) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  int cancels = 0;
+  plat::win::TheReactor().Watch(pipeEnds[0], POLLIN, [&](short) {
+    char c;
+    if (read(pipeEnds[0], &c, 1) == 1) cancels += WSACancelBlockingCall() == 0;
+  });
+  pid_t child = fork();
+  if (child == 0) {
+    usleep(50 * 1000);
+    _exit(write(pipeEnds[1], "c", 1) == 1 ? 0 : 1);
+  }
+  SOCKET s = BoundUdp();
+  char buffer[16];
+  double cpu = CpuMilliseconds();
+  EXPECT_EQ(LastErrorAfter(recv(s, buffer, sizeof buffer, 0)), WSAEINTR);
+  EXPECT_LT(CpuMilliseconds() - cpu, 40.0);
+  EXPECT_EQ(cancels, 1);
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  plat::win::TheReactor().Unwatch(pipeEnds[0]);
 }
 
 TEST_F(Blocking, ClosingTheSocketACallWaitsOnEndsTheCall) {

@@ -7,6 +7,8 @@
 #include "tests/platform/win_test_support.h"
 
 using nettest::BoundUdp;
+using nettest::LastErrorAfter;
+using nettest::Notifications;
 using nettest::SendTo;
 
 namespace {
@@ -15,19 +17,6 @@ constexpr UINT kSocketMessage = 3024;
 
 class Datagrams : public nettest::WinSockTest {
  protected:
-  // Every notification for `s` dispatched by draining the queue once, twice over,
-  // so that a second pending notification would show.
-  std::vector<LPARAM> DrainNotifications(SOCKET s) {
-    wintest::Log().clear();
-    wintest::Drain();
-    wintest::Drain();
-    std::vector<LPARAM> seen;
-    for (const wintest::Seen& m : wintest::Log()) {
-      if (m.message == kSocketMessage && m.wParam == s) seen.push_back(m.lParam);
-    }
-    return seen;
-  }
-
   int Read(SOCKET s, char* buffer, int size, sockaddr_in* from = nullptr) {
     sockaddr_in ignored;
     int length = sizeof(sockaddr_in);
@@ -45,11 +34,11 @@ TEST_F(Datagrams, EachDatagramIsAnnouncedOnceAndOnlyAfterThePreviousOneWasRead) 
 
   char buffer[16];
   for (int expected = 1; expected <= 3; ++expected) {
-    EXPECT_EQ(DrainNotifications(s), std::vector<LPARAM>{WSAMAKESELECTREPLY(FD_READ, 0)})
+    EXPECT_EQ(Notifications(s, kSocketMessage), std::vector<LPARAM>{WSAMAKESELECTREPLY(FD_READ, 0)})
         << "before datagram " << expected;
     EXPECT_EQ(Read(s, buffer, sizeof buffer), expected);
   }
-  EXPECT_TRUE(DrainNotifications(s).empty());
+  EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
 }
 
 TEST_F(Datagrams, AZeroLengthDatagramReadsAsZeroAndANotificationWithoutDataWouldBlock) {
@@ -58,13 +47,12 @@ TEST_F(Datagrams, AZeroLengthDatagramReadsAsZeroAndANotificationWithoutDataWould
   HWND hwnd = wintest::MakeWindow();
   ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
   ASSERT_EQ(SendTo(peer, s, ""), 0);
-  EXPECT_EQ(DrainNotifications(s).size(), 1u);
+  EXPECT_EQ(Notifications(s, kSocketMessage).size(), 1u);
   char buffer[16];
   sockaddr_in from{};
   EXPECT_EQ(Read(s, buffer, sizeof buffer, &from), 0);
   EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
-  EXPECT_EQ(Read(s, buffer, sizeof buffer), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  EXPECT_EQ(LastErrorAfter(Read(s, buffer, sizeof buffer)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, ADatagramLongerThanTheBufferFillsItAndFailsWithMessageSize) {
@@ -77,15 +65,13 @@ TEST_F(Datagrams, ADatagramLongerThanTheBufferFillsItAndFailsWithMessageSize) {
   ASSERT_EQ(SendTo(peer, s, datagram), 9300);
   std::vector<char> buffer(9216 + 1, 0);
   sockaddr_in from{};
-  EXPECT_EQ(Read(s, buffer.data(), 9216, &from), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+  EXPECT_EQ(LastErrorAfter(Read(s, buffer.data(), 9216, &from)), WSAEMSGSIZE);
   EXPECT_EQ(std::string(buffer.data(), 4), "head");
   EXPECT_EQ(buffer[9215], 'x');
   EXPECT_EQ(buffer[9216], 0);
   EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
   // The rest of that datagram is gone, as in WinSock.
-  EXPECT_EQ(Read(s, buffer.data(), 9216), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  EXPECT_EQ(LastErrorAfter(Read(s, buffer.data(), 9216)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, AClosedSocketIsNeverAnnouncedAgain) {
@@ -98,8 +84,8 @@ TEST_F(Datagrams, AClosedSocketIsNeverAnnouncedAgain) {
   // A socket that reuses the number must not inherit the registration either.
   SOCKET next = BoundUdp();
   ASSERT_EQ(SendTo(peer, next, "fresh"), 5);
-  EXPECT_TRUE(DrainNotifications(s).empty());
-  EXPECT_TRUE(DrainNotifications(next).empty());
+  EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
+  EXPECT_TRUE(Notifications(next, kSocketMessage).empty());
 }
 
 TEST_F(Datagrams, CancellingNotificationsLeavesTheSocketNonBlocking) {
@@ -108,26 +94,22 @@ TEST_F(Datagrams, CancellingNotificationsLeavesTheSocketNonBlocking) {
   HWND hwnd = wintest::MakeWindow();
   ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
   u_long blocking = 0;
-  EXPECT_EQ(ioctlsocket(s, FIONBIO, &blocking), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(LastErrorAfter(ioctlsocket(s, FIONBIO, &blocking)), WSAEINVAL);
 
   ASSERT_EQ(WSAAsyncSelect(s, nullptr, 0, 0), 0);
   ASSERT_EQ(SendTo(peer, s, "quiet"), 5);
-  EXPECT_TRUE(DrainNotifications(s).empty());
+  EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
   char buffer[16];
   EXPECT_EQ(Read(s, buffer, sizeof buffer), 5);
-  EXPECT_EQ(Read(s, buffer, sizeof buffer), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  EXPECT_EQ(LastErrorAfter(Read(s, buffer, sizeof buffer)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, NotificationsAreAskedOnlyForEventsTheLayerDeliversAndForLiveWindows) {
   SOCKET s = BoundUdp();
   HWND hwnd = wintest::MakeWindow();
-  EXPECT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ | FD_WRITE), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(LastErrorAfter(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ | FD_WRITE)), WSAEINVAL);
   DestroyWindow(hwnd);
-  EXPECT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(LastErrorAfter(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ)), WSAEINVAL);
 }
 
 TEST_F(Datagrams, ABoundPortCannotBeBoundAgain) {
@@ -139,8 +121,8 @@ TEST_F(Datagrams, ABoundPortCannotBeBoundAgain) {
     if (type == SOCK_STREAM) ASSERT_EQ(listen(first, 1), 0);
     any.sin_port = htons(nettest::PortOf(first));
     SOCKET second = socket(AF_INET, type, 0);
-    EXPECT_EQ(bind(second, (sockaddr*)&any, sizeof any), SOCKET_ERROR) << "type " << type;
-    EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE) << "type " << type;
+    EXPECT_EQ(LastErrorAfter(bind(second, (sockaddr*)&any, sizeof any)), WSAEADDRINUSE)
+        << "type " << type;
   }
 }
 
@@ -148,16 +130,12 @@ TEST_F(Datagrams, NumbersThatAreNotOurSocketsAreRefusedAndLeftAlone) {
   SOCKET s = BoundUdp();
   ASSERT_EQ(closesocket(s), 0);
   char buffer[4];
-  EXPECT_EQ(recv(s, buffer, sizeof buffer, 0), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
-  EXPECT_EQ(closesocket(s), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  EXPECT_EQ(LastErrorAfter(recv(s, buffer, sizeof buffer, 0)), WSAENOTSOCK);
+  EXPECT_EQ(LastErrorAfter(closesocket(s)), WSAENOTSOCK);
   // Descriptor 0 is the process's standard input, not a socket of the program.
-  EXPECT_EQ(closesocket(0), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  EXPECT_EQ(LastErrorAfter(closesocket(0)), WSAENOTSOCK);
   EXPECT_NE(fcntl(0, F_GETFD), -1);
-  EXPECT_EQ(closesocket(INVALID_SOCKET), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+  EXPECT_EQ(LastErrorAfter(closesocket(INVALID_SOCKET)), WSAENOTSOCK);
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "platform/winsock.h"
 
 namespace {
@@ -50,29 +53,27 @@ TEST(WinSockStartup, GrantsTheLowerOfTheRequestedAndTheOfferedVersion) {
 }
 
 TEST(WinSockStartup, EveryCallButTheAddressHelpersNeedsTheLibraryStarted) {
-  WSASetLastError(0);
-  EXPECT_EQ(socket(AF_INET, SOCK_DGRAM, 0), INVALID_SOCKET);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
   char name[256];
-  WSASetLastError(0);
-  EXPECT_EQ(gethostname(name, sizeof name), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
-  WSASetLastError(0);
-  EXPECT_EQ(gethostbyname("localhost"), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
-  WSASetLastError(0);
-  EXPECT_EQ(getservbyname("ftp", "tcp"), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
-  WSASetLastError(0);
-  EXPECT_EQ(WSACancelBlockingCall(), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
   fd_set set;
   FD_ZERO(&set);
   FD_SET(3, &set);
   timeval zero{0, 0};
-  WSASetLastError(0);
-  EXPECT_EQ(select(0, &set, nullptr, nullptr, &zero), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+  // Each returns whether the call failed.
+  const std::pair<const char*, std::function<bool()>> calls[] = {
+      {"socket", [] { return socket(AF_INET, SOCK_DGRAM, 0) == INVALID_SOCKET; }},
+      {"gethostname", [&] { return gethostname(name, sizeof name) == SOCKET_ERROR; }},
+      {"gethostbyname", [] { return gethostbyname("localhost") == nullptr; }},
+      {"getservbyname", [] { return getservbyname("ftp", "tcp") == nullptr; }},
+      {"select", [&] { return select(0, &set, nullptr, nullptr, &zero) == SOCKET_ERROR; }},
+      {"closesocket", [] { return closesocket(3) == SOCKET_ERROR; }},
+      {"WSACancelBlockingCall", [] { return WSACancelBlockingCall() == SOCKET_ERROR; }},
+      {"WSACleanup", [] { return WSACleanup() == SOCKET_ERROR; }},
+  };
+  for (const auto& [call, failed] : calls) {
+    WSASetLastError(0);
+    EXPECT_TRUE(failed()) << call;
+    EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED) << call;
+  }
   EXPECT_EQ(inet_addr("10.0.0.1"), htonl(0x0a000001));
   EXPECT_FALSE(WSAIsBlocking());
 }

@@ -5,6 +5,7 @@
 #include "tests/platform/win_test_support.h"
 
 using nettest::ConnectTo;
+using nettest::LastErrorAfter;
 using nettest::Listening;
 using nettest::Loopback;
 using nettest::PortOf;
@@ -25,10 +26,6 @@ std::string ReceiveExactly(SOCKET s, size_t count) {
     data.append(buffer, n);
   }
   return data;
-}
-
-int LastErrorAfter(int result) {
-  return result == SOCKET_ERROR ? WSAGetLastError() : 0;
 }
 
 TEST_F(Streams, AcceptedConnectionCarriesDataBothWaysAndKnowsBothEnds) {
@@ -176,15 +173,10 @@ TEST_F(Streams, ListenersAnnounceConnectionsAndStreamsAnnounceDataThenTheirEnd) 
   SOCKET listener = Listening();
   HWND hwnd = wintest::MakeWindow();
   ASSERT_EQ(WSAAsyncSelect(listener, hwnd, kSocketMessage, FD_ACCEPT), 0);
-  // What s was told since the last look, the blocking connect's hook included.
-  auto events = [&](SOCKET s) {
-    wintest::Drain();
-    wintest::Drain();
+  auto events = [](SOCKET s) {
     std::vector<int> seen;
-    for (const wintest::Seen& m : wintest::Log()) {
-      if (m.message == kSocketMessage && m.wParam == s) seen.push_back(WSAGETSELECTEVENT(m.lParam));
-    }
-    wintest::Log().clear();
+    for (LPARAM l : nettest::Notifications(s, kSocketMessage))
+      seen.push_back(WSAGETSELECTEVENT(l));
     return seen;
   };
   wintest::Log().clear();

@@ -1,4 +1,7 @@
+// Loopback helpers and the action window of the WinSock tests.
 #include "tests/platform/net_test_support.h"
+
+#include "tests/platform/win_test_support.h"
 
 namespace nettest {
 
@@ -64,6 +67,21 @@ u_short FreePort() {
 int SendTo(SOCKET from, SOCKET to, const std::string& data) {
   sockaddr_in a = Loopback(PortOf(to));
   return sendto(from, data.data(), (int)data.size(), 0, (sockaddr*)&a, sizeof a);
+}
+
+int LastErrorAfter(int result) {
+  return result == SOCKET_ERROR ? WSAGetLastError() : 0;
+}
+
+std::vector<LPARAM> Notifications(SOCKET s, UINT message) {
+  wintest::Drain();
+  wintest::Drain();
+  std::vector<LPARAM> seen;
+  for (const wintest::Seen& m : wintest::Log()) {
+    if (m.message == message && m.wParam == s) seen.push_back(m.lParam);
+  }
+  wintest::Log().clear();
+  return seen;
 }
 
 int SetOption(SOCKET s, int level, int name, int value) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
 #include "platform/winsock.h"
@@ -31,6 +32,11 @@ SOCKET ConnectTo(SOCKET listening);  // a blocking connect to it
 u_short FreePort();
 
 int SendTo(SOCKET from, SOCKET to, const std::string& data);
+// WSAGetLastError after a call that failed with SOCKET_ERROR, else 0.
+int LastErrorAfter(int result);
+// The lParams of the `message` notifications for s dispatched since the last
+// look, after draining the queue twice over so that a second pending one shows.
+std::vector<LPARAM> Notifications(SOCKET s, UINT message);
 int SetOption(SOCKET s, int level, int name, int value);
 
 // A window whose procedure calls OnMessage(message, wParam, lParam) and
