@@ -34,7 +34,7 @@ BlockingState& State() {
 // ignores timers would make the wait spin.
 int SleepMs(uint64_t deadline) {
   int sleep = -1;
-  if (deadline != UINT64_MAX) {
+  if (deadline != kNoDeadline) {
     uint64_t now = win::NowMs();
     sleep = now >= deadline ? 0 : (int)std::min<uint64_t>(deadline - now, INT32_MAX);
   }
@@ -44,6 +44,10 @@ int SleepMs(uint64_t deadline) {
 }
 
 }  // namespace
+
+uint64_t DeadlineAfter(int timeoutMs) {
+  return timeoutMs < 0 ? kNoDeadline : win::NowMs() + (uint64_t)timeoutMs;
+}
 
 BlockingCall::BlockingCall() {
   BlockingState& s = State();
@@ -58,34 +62,46 @@ BlockingCall::BlockingCall() {
 
 BlockingCall::~BlockingCall() {
   if (!entered_) return;
-  BlockingState& s = State();
-  s.active = false;
-  s.fds = nullptr;
-  s.count = 0;
+  State().active = false;
 }
 
-WaitResult BlockingCall::Wait(pollfd* fds, size_t count, int timeoutMs) {
+WaitResult BlockingCall::Wait(pollfd* fds, size_t count, uint64_t deadline) {
   BlockingState& s = State();
-  uint64_t deadline = timeoutMs < 0 ? UINT64_MAX : win::NowMs() + (uint64_t)timeoutMs;
   s.fds = fds;
   s.count = count;
+  WaitResult result;
   for (;;) {
     while (!s.cancelled && s.hook()) {
     }
-    if (s.cancelled) return WaitResult::kCancelled;
+    if (s.cancelled) {
+      result = WaitResult::kCancelled;
+      break;
+    }
     // Handlers run inside this poll; one of them may cancel (a message sent by
     // another process is handled there, not by the hook).
     int ready = win::TheReactor().Wait(SleepMs(deadline), fds, count);
-    if (s.cancelled) return WaitResult::kCancelled;
-    if (ready > 0) return WaitResult::kReady;
-    if (ready < 0) return WaitResult::kFailed;
-    if (deadline != UINT64_MAX && win::NowMs() >= deadline) return WaitResult::kTimedOut;
+    if (s.cancelled) {
+      result = WaitResult::kCancelled;
+      break;
+    }
+    if (ready != 0) {
+      result = ready > 0 ? WaitResult::kReady : WaitResult::kFailed;
+      break;
+    }
+    if (deadline != kNoDeadline && win::NowMs() >= deadline) {
+      result = WaitResult::kTimedOut;
+      break;
+    }
   }
+  // fds may live in the caller's loop; nothing may look at them after this wait.
+  s.fds = nullptr;
+  s.count = 0;
+  return result;
 }
 
 int WaitForSocket(BlockingCall& call, int fd, short events) {
   pollfd p{fd, events, 0};
-  WaitResult result = call.Wait(&p, 1, -1);
+  WaitResult result = call.Wait(&p, 1, kNoDeadline);
   if (result == WaitResult::kReady) return 0;
   return FailErrno(result == WaitResult::kCancelled ? EINTR : errno);
 }

@@ -8,12 +8,16 @@
 #include <poll.h>
 
 #include <cstddef>
+#include <cstdint>
 
 namespace plat::net {
 
 using BlockingHook = int (*)();
 
 enum class WaitResult { kReady, kTimedOut, kCancelled, kFailed };
+
+inline constexpr uint64_t kNoDeadline = UINT64_MAX;
+uint64_t DeadlineAfter(int timeoutMs);  // on the message queue's clock; -1: kNoDeadline
 
 class BlockingCall {
  public:
@@ -24,8 +28,8 @@ class BlockingCall {
   BlockingCall& operator=(const BlockingCall&) = delete;
 
   bool Entered() const { return entered_; }
-  // Fills the revents of fds; timeoutMs -1 waits without limit. kFailed leaves errno set.
-  WaitResult Wait(pollfd* fds, size_t count, int timeoutMs);
+  // Fills the revents of fds. kFailed leaves errno set.
+  WaitResult Wait(pollfd* fds, size_t count, uint64_t deadline);
 
  private:
   bool entered_ = false;

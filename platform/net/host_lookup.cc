@@ -147,7 +147,7 @@ bool LookUpHost(const char* name, HostEntry* entry) {
     if (n < 0 && errno == EINTR) continue;
     if (n >= 0 || errno != EAGAIN) break;  // the end of the reply, an error, or too much
     pollfd pf{p[0], POLLIN, 0};
-    if ((waited = call.Wait(&pf, 1, -1)) != WaitResult::kReady) break;
+    if ((waited = call.Wait(&pf, 1, kNoDeadline)) != WaitResult::kReady) break;
   }
   close(p[0]);
   if (waited != WaitResult::kReady) kill(child, SIGKILL);

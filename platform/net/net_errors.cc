@@ -93,19 +93,17 @@ static_assert(ws::kAfInet == AF_INET && ws::kSockStream == SOCK_STREAM &&
 static_assert(ws::kNotInitialised == WSANOTINITIALISED && ws::kHostNotFound == WSAHOST_NOT_FOUND &&
               ws::kTryAgain == WSATRY_AGAIN && ws::kNoRecovery == WSANO_RECOVERY &&
               ws::kNoData == WSANO_DATA);
-static_assert(ws::kSolSocket == SOL_SOCKET && ws::kSoDebug == SO_DEBUG &&
-              ws::kSoAcceptConn == SO_ACCEPTCONN && ws::kSoReuseAddr == SO_REUSEADDR &&
-              ws::kSoKeepAlive == SO_KEEPALIVE && ws::kSoDontRoute == SO_DONTROUTE &&
-              ws::kSoBroadcast == SO_BROADCAST && ws::kSoLinger == SO_LINGER &&
-              ws::kSoOobInline == SO_OOBINLINE && ws::kSoDontLinger == (int)SO_DONTLINGER &&
-              ws::kSoSndBuf == SO_SNDBUF && ws::kSoRcvBuf == SO_RCVBUF &&
-              ws::kSoError == SO_ERROR && ws::kSoType == SO_TYPE && ws::kTcpNoDelay == TCP_NODELAY);
+static_assert(ws::kSolSocket == SOL_SOCKET && ws::kSoAcceptConn == SO_ACCEPTCONN &&
+              ws::kSoReuseAddr == SO_REUSEADDR && ws::kSoKeepAlive == SO_KEEPALIVE &&
+              ws::kSoDontRoute == SO_DONTROUTE && ws::kSoBroadcast == SO_BROADCAST &&
+              ws::kSoLinger == SO_LINGER && ws::kSoOobInline == SO_OOBINLINE &&
+              ws::kSoDontLinger == (int)SO_DONTLINGER && ws::kSoSndBuf == SO_SNDBUF &&
+              ws::kSoRcvBuf == SO_RCVBUF && ws::kSoError == SO_ERROR && ws::kSoType == SO_TYPE &&
+              ws::kTcpNoDelay == TCP_NODELAY);
 static_assert(sizeof(ws::Linger) == sizeof(linger));
 static_assert(ws::kMsgOob == MSG_OOB && ws::kMsgPeek == MSG_PEEK &&
               ws::kMsgDontRoute == MSG_DONTROUTE);
 static_assert(ws::kFionbio == FIONBIO && ws::kFionread == FIONREAD);
-static_assert(ws::kFdRead == FD_READ && ws::kFdWrite == FD_WRITE && ws::kFdOob == FD_OOB &&
-              ws::kFdAccept == FD_ACCEPT && ws::kFdConnect == FD_CONNECT &&
-              ws::kFdClose == FD_CLOSE);
+static_assert(ws::kFdRead == FD_READ && ws::kFdAccept == FD_ACCEPT && ws::kFdClose == FD_CLOSE);
 
 }  // namespace plat::net

@@ -13,7 +13,6 @@
 #include "net/net_errors.h"
 #include "net/socket_calls.h"
 #include "net/socket_table.h"
-#include "win/message_queue.h"
 
 namespace plat::net {
 
@@ -56,6 +55,7 @@ int Collect(std::vector<Watched>& watched, const std::vector<pollfd>& fds) {
 // -1 for no limit, rounding microseconds up so that a short wait is not a poll.
 int TimeoutMs(const timeval* t) {
   if (!t) return -1;
+  if (t->tv_sec >= INT_MAX / 1000) return INT_MAX;
   long long ms = (long long)t->tv_sec * 1000 + (t->tv_usec + 999) / 1000;
   return ms > INT_MAX ? INT_MAX : (int)ms;
 }
@@ -92,14 +92,9 @@ int Select(fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const timeval* 
   } else {
     BlockingCall call;
     if (!call.Entered()) return ws::kSocketError;
-    uint64_t deadline = timeoutMs < 0 ? UINT64_MAX : win::NowMs() + (uint64_t)timeoutMs;
+    uint64_t deadline = DeadlineAfter(timeoutMs);
     for (;;) {
-      int left = -1;
-      if (deadline != UINT64_MAX) {
-        uint64_t now = win::NowMs();
-        left = now >= deadline ? 0 : (int)(deadline - now);
-      }
-      WaitResult result = call.Wait(fds.data(), fds.size(), left);
+      WaitResult result = call.Wait(fds.data(), fds.size(), deadline);
       if (result == WaitResult::kCancelled) return FailErrno(EINTR);
       if (result == WaitResult::kFailed) return FailErrno(errno);
       if (result == WaitResult::kTimedOut) break;

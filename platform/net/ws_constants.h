@@ -26,7 +26,6 @@ inline constexpr int kNoRecovery = 11003;
 inline constexpr int kNoData = 11004;
 
 inline constexpr int kSolSocket = 0xffff;
-inline constexpr int kSoDebug = 0x0001;
 inline constexpr int kSoAcceptConn = 0x0002;
 inline constexpr int kSoReuseAddr = 0x0004;
 inline constexpr int kSoKeepAlive = 0x0008;
@@ -54,10 +53,7 @@ inline constexpr long kFionbio = (long)0x8004667EU;
 inline constexpr long kFionread = (long)0x4004667FU;
 
 inline constexpr long kFdRead = 0x01;
-inline constexpr long kFdWrite = 0x02;
-inline constexpr long kFdOob = 0x04;
 inline constexpr long kFdAccept = 0x08;
-inline constexpr long kFdConnect = 0x10;
 inline constexpr long kFdClose = 0x20;
 
 }  // namespace plat::net::ws

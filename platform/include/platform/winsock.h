@@ -167,7 +167,6 @@ typedef int(WINAPI* FARPROC)();
 
 // Socket options. Levels and names are WinSock's own; the layer maps them.
 #define SOL_SOCKET 0xffff
-#define SO_DEBUG 0x0001
 #define SO_ACCEPTCONN 0x0002
 #define SO_REUSEADDR 0x0004
 #define SO_KEEPALIVE 0x0008
@@ -257,9 +256,11 @@ struct servent* getservbyname(const char* name, const char* protocol);  // proto
 // (FD_ACCEPT) for the socket until the program calls recv or recvfrom (accept).
 int WSAAsyncSelect(SOCKET s, HWND hwnd, u_int message, long events);
 
-// Blocking calls run the hook while they wait; the default hook dispatches one
-// message and tells whether it found one. One blocking call at a time: another
-// one made meanwhile fails with WSAEINPROGRESS.
+// Calls on a socket in blocking mode, select with a timeout and gethostbyname of
+// a name are blocking calls: they run the hook while they wait, and while one
+// runs another fails with WSAEINPROGRESS (a window procedure reached from the
+// hook may use non-blocking sockets freely). The default hook dispatches one
+// message and tells whether it found one; it leaves WM_QUIT for the message loop.
 BOOL WSAIsBlocking();
 FARPROC WSASetBlockingHook(FARPROC hook);
 int WSAUnhookBlockingHook();
