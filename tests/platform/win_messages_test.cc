@@ -177,9 +177,10 @@ TEST(Timers, DispatchCallsOnlyATimerProcedureThatWasSet) {
 TEST(MessageQueue, GetMessageSleepsWithoutUsingTheProcessorWhileNothingIsDue) {
   HWND hwnd = MakeWindow();
   wintest::Drain();
+  // The time is taken before the timer is set: the timer counts from SetTimer.
+  DWORD start = GetTickCount();
   SetTimer(hwnd, 1, 400, nullptr);
   double cpu = CpuMilliseconds();
-  DWORD start = GetTickCount();
   MSG msg;
   ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
   EXPECT_EQ(msg.message, (UINT)WM_TIMER);
