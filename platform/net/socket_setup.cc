@@ -43,6 +43,20 @@ ws::Socket Register(int fd, int type) {
   return (ws::Socket)fd;
 }
 
+// getsockname or getpeername into a WinSock address. An unbound socket has no
+// name in WinSock (WSAEINVAL), where Linux would answer 0.0.0.0:0.
+int ReadName(ws::Socket s, int (*call)(int, sockaddr*, socklen_t*), void* address, int* length) {
+  SocketRecord* r = LookupSocket(s);
+  if (!r) return ws::kSocketError;
+  if (!address) return FailErrno(EFAULT);
+  sockaddr_in a{};
+  socklen_t len = sizeof a;
+  if (call(r->fd, (sockaddr*)&a, &len) != 0) return FailErrno(errno);
+  if (a.sin_port == 0 && a.sin_addr.s_addr == 0) return FailErrno(EINVAL);
+  int error = WriteAddress(a, address, length);
+  return error ? FailErrno(error) : 0;
+}
+
 }  // namespace
 
 ws::Socket OpenSocket(int af, int type, int protocol) {
@@ -155,26 +169,11 @@ int Shutdown(ws::Socket s, int how) {
 }
 
 int LocalName(ws::Socket s, void* address, int* length) {
-  SocketRecord* r = LookupSocket(s);
-  if (!r) return ws::kSocketError;
-  if (!address) return FailErrno(EFAULT);
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (getsockname(r->fd, (sockaddr*)&a, &len) != 0) return FailErrno(errno);
-  if (a.sin_port == 0 && a.sin_addr.s_addr == 0) return FailErrno(EINVAL);  // not bound yet
-  int error = WriteAddress(a, address, length);
-  return error ? FailErrno(error) : 0;
+  return ReadName(s, getsockname, address, length);
 }
 
 int PeerName(ws::Socket s, void* address, int* length) {
-  SocketRecord* r = LookupSocket(s);
-  if (!r) return ws::kSocketError;
-  if (!address) return FailErrno(EFAULT);
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (getpeername(r->fd, (sockaddr*)&a, &len) != 0) return FailErrno(errno);
-  int error = WriteAddress(a, address, length);
-  return error ? FailErrno(error) : 0;
+  return ReadName(s, getpeername, address, length);
 }
 
 }  // namespace plat::net

@@ -15,20 +15,31 @@ namespace {
 
 constexpr UINT kSocketMessage = 3024;
 
+// A socket s with a peer that sends to it, and a window for its notifications.
 class Datagrams : public nettest::WinSockTest {
  protected:
-  int Read(SOCKET s, char* buffer, int size, sockaddr_in* from = nullptr) {
+  void SetUp() override {
+    nettest::WinSockTest::SetUp();
+    s = BoundUdp();
+    peer = BoundUdp();
+    hwnd = wintest::MakeWindow();
+  }
+
+  int AskForReads() { return WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ); }
+
+  int Read(char* buffer, int size, sockaddr_in* from = nullptr) {
     sockaddr_in ignored;
     int length = sizeof(sockaddr_in);
     return recvfrom(s, buffer, size, 0, (sockaddr*)(from ? from : &ignored), &length);
   }
+
+  SOCKET s = INVALID_SOCKET;
+  SOCKET peer = INVALID_SOCKET;
+  HWND hwnd = nullptr;
 };
 
 TEST_F(Datagrams, EachDatagramIsAnnouncedOnceAndOnlyAfterThePreviousOneWasRead) {
-  SOCKET s = BoundUdp();
-  SOCKET peer = BoundUdp();
-  HWND hwnd = wintest::MakeWindow();
-  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(AskForReads(), 0);
   for (const char* text : {"a", "bb", "ccc"})
     ASSERT_EQ(SendTo(peer, s, text), (int)strlen(text));
 
@@ -36,28 +47,23 @@ TEST_F(Datagrams, EachDatagramIsAnnouncedOnceAndOnlyAfterThePreviousOneWasRead) 
   for (int expected = 1; expected <= 3; ++expected) {
     EXPECT_EQ(Notifications(s, kSocketMessage), std::vector<LPARAM>{WSAMAKESELECTREPLY(FD_READ, 0)})
         << "before datagram " << expected;
-    EXPECT_EQ(Read(s, buffer, sizeof buffer), expected);
+    EXPECT_EQ(Read(buffer, sizeof buffer), expected);
   }
   EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
 }
 
 TEST_F(Datagrams, AZeroLengthDatagramReadsAsZeroAndANotificationWithoutDataWouldBlock) {
-  SOCKET s = BoundUdp();
-  SOCKET peer = BoundUdp();
-  HWND hwnd = wintest::MakeWindow();
-  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(AskForReads(), 0);
   ASSERT_EQ(SendTo(peer, s, ""), 0);
   EXPECT_EQ(Notifications(s, kSocketMessage).size(), 1u);
   char buffer[16];
   sockaddr_in from{};
-  EXPECT_EQ(Read(s, buffer, sizeof buffer, &from), 0);
+  EXPECT_EQ(Read(buffer, sizeof buffer, &from), 0);
   EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
-  EXPECT_EQ(LastErrorAfter(Read(s, buffer, sizeof buffer)), WSAEWOULDBLOCK);
+  EXPECT_EQ(LastErrorAfter(Read(buffer, sizeof buffer)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, ADatagramLongerThanTheBufferFillsItAndFailsWithMessageSize) {
-  SOCKET s = BoundUdp();
-  SOCKET peer = BoundUdp();
   u_long nonBlocking = 1;
   ASSERT_EQ(ioctlsocket(s, FIONBIO, &nonBlocking), 0);
   std::string datagram(9300, 'x');
@@ -65,20 +71,17 @@ TEST_F(Datagrams, ADatagramLongerThanTheBufferFillsItAndFailsWithMessageSize) {
   ASSERT_EQ(SendTo(peer, s, datagram), 9300);
   std::vector<char> buffer(9216 + 1, 0);
   sockaddr_in from{};
-  EXPECT_EQ(LastErrorAfter(Read(s, buffer.data(), 9216, &from)), WSAEMSGSIZE);
+  EXPECT_EQ(LastErrorAfter(Read(buffer.data(), 9216, &from)), WSAEMSGSIZE);
   EXPECT_EQ(std::string(buffer.data(), 4), "head");
   EXPECT_EQ(buffer[9215], 'x');
   EXPECT_EQ(buffer[9216], 0);
   EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
   // The rest of that datagram is gone, as in WinSock.
-  EXPECT_EQ(LastErrorAfter(Read(s, buffer.data(), 9216)), WSAEWOULDBLOCK);
+  EXPECT_EQ(LastErrorAfter(Read(buffer.data(), 9216)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, AClosedSocketIsNeverAnnouncedAgain) {
-  SOCKET s = BoundUdp();
-  SOCKET peer = BoundUdp();
-  HWND hwnd = wintest::MakeWindow();
-  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(AskForReads(), 0);
   ASSERT_EQ(SendTo(peer, s, "late"), 4);
   ASSERT_EQ(closesocket(s), 0);
   // A socket that reuses the number must not inherit the registration either.
@@ -89,10 +92,7 @@ TEST_F(Datagrams, AClosedSocketIsNeverAnnouncedAgain) {
 }
 
 TEST_F(Datagrams, CancellingNotificationsLeavesTheSocketNonBlocking) {
-  SOCKET s = BoundUdp();
-  SOCKET peer = BoundUdp();
-  HWND hwnd = wintest::MakeWindow();
-  ASSERT_EQ(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ), 0);
+  ASSERT_EQ(AskForReads(), 0);
   u_long blocking = 0;
   EXPECT_EQ(LastErrorAfter(ioctlsocket(s, FIONBIO, &blocking)), WSAEINVAL);
 
@@ -100,13 +100,11 @@ TEST_F(Datagrams, CancellingNotificationsLeavesTheSocketNonBlocking) {
   ASSERT_EQ(SendTo(peer, s, "quiet"), 5);
   EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
   char buffer[16];
-  EXPECT_EQ(Read(s, buffer, sizeof buffer), 5);
-  EXPECT_EQ(LastErrorAfter(Read(s, buffer, sizeof buffer)), WSAEWOULDBLOCK);
+  EXPECT_EQ(Read(buffer, sizeof buffer), 5);
+  EXPECT_EQ(LastErrorAfter(Read(buffer, sizeof buffer)), WSAEWOULDBLOCK);
 }
 
 TEST_F(Datagrams, NotificationsAreAskedOnlyForEventsTheLayerDeliversAndForLiveWindows) {
-  SOCKET s = BoundUdp();
-  HWND hwnd = wintest::MakeWindow();
   EXPECT_EQ(LastErrorAfter(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ | FD_WRITE)), WSAEINVAL);
   DestroyWindow(hwnd);
   EXPECT_EQ(LastErrorAfter(WSAAsyncSelect(s, hwnd, kSocketMessage, FD_READ)), WSAEINVAL);
@@ -127,7 +125,6 @@ TEST_F(Datagrams, ABoundPortCannotBeBoundAgain) {
 }
 
 TEST_F(Datagrams, NumbersThatAreNotOurSocketsAreRefusedAndLeftAlone) {
-  SOCKET s = BoundUdp();
   ASSERT_EQ(closesocket(s), 0);
   char buffer[4];
   EXPECT_EQ(LastErrorAfter(recv(s, buffer, sizeof buffer, 0)), WSAENOTSOCK);
