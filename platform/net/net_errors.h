@@ -9,6 +9,6 @@ int WsaErrorFromErrno(int error);
 
 // Both set the last error and return SOCKET_ERROR (-1) for the caller to pass on.
 int FailErrno(int error);
-int FailWsa(int wsaError);  // the WinSock-only codes of ws_constants.h
+int FailWsa(int wsaError);  // a WinSock number as it is
 
 }  // namespace plat::net

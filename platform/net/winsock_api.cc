@@ -11,6 +11,7 @@
 #include "net/blocking_call.h"
 #include "net/host_lookup.h"
 #include "net/inet_text.h"
+#include "net/net_errors.h"
 #include "net/services_file.h"
 #include "net/socket_calls.h"
 #include "net/socket_table.h"
@@ -35,11 +36,6 @@ bool Ready() {
   if (startups > 0) return true;
   SetLastError(WSANOTINITIALISED);
   return false;
-}
-
-int Fail(int error) {
-  SetLastError((DWORD)error);
-  return SOCKET_ERROR;
 }
 
 // What PLATFORM_WINSOCK lets this library offer: 0 to refuse, else a version.
@@ -104,7 +100,7 @@ int WSAStartup(WORD versionRequested, LPWSADATA data) {
 
 int WSACleanup() {
   if (!Ready()) return SOCKET_ERROR;
-  if (net::InBlockingCall()) return Fail(WSAEINPROGRESS);
+  if (net::InBlockingCall()) return net::FailWsa(WSAEINPROGRESS);
   if (--startups > 0) return 0;
   for (int fd : net::OpenSockets())
     net::CloseSocket((SOCKET)fd);
@@ -205,7 +201,7 @@ int WS_gethostname(char* name, int length) {
 
 hostent* gethostbyname(const char* name) {
   if (!Ready()) return nullptr;
-  if (!name) return Fail(WSAEFAULT), nullptr;
+  if (!name) return net::FailWsa(WSAEFAULT), nullptr;
   net::HostEntry entry;
   uint32_t address;
   if (net::ParseDottedAddress(name, &address)) {
@@ -221,10 +217,10 @@ hostent* gethostbyname(const char* name) {
 
 servent* getservbyname(const char* name, const char* protocol) {
   if (!Ready()) return nullptr;
-  if (!name) return Fail(WSAEFAULT), nullptr;
+  if (!name) return net::FailWsa(WSAEFAULT), nullptr;
   net::ServiceEntry entry;
   if (!net::FindService(net::ServicesPath(), name, protocol, &entry))
-    return Fail(WSANO_DATA), nullptr;
+    return net::FailWsa(WSANO_DATA), nullptr;
   return KeepServiceEntry(std::move(entry));
 }
 
@@ -238,19 +234,19 @@ BOOL WSAIsBlocking() {
 
 FARPROC WSASetBlockingHook(FARPROC hook) {
   if (!Ready()) return nullptr;
-  if (net::InBlockingCall()) return Fail(WSAEINPROGRESS), nullptr;
-  if (!hook) return Fail(WSAEFAULT), nullptr;
+  if (net::InBlockingCall()) return net::FailWsa(WSAEINPROGRESS), nullptr;
+  if (!hook) return net::FailWsa(WSAEFAULT), nullptr;
   return net::SetBlockingHook(hook);
 }
 
 int WSAUnhookBlockingHook() {
   if (!Ready()) return SOCKET_ERROR;
-  if (net::InBlockingCall()) return Fail(WSAEINPROGRESS);
+  if (net::InBlockingCall()) return net::FailWsa(WSAEINPROGRESS);
   net::RestoreDefaultBlockingHook();
   return 0;
 }
 
 int WSACancelBlockingCall() {
   if (!Ready()) return SOCKET_ERROR;
-  return net::CancelBlockingCall() ? 0 : Fail(WSAEINVAL);
+  return net::CancelBlockingCall() ? 0 : net::FailWsa(WSAEINVAL);
 }
