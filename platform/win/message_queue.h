@@ -26,6 +26,8 @@ class MessageQueue {
             bool pollFirst = true);
   // Sleeps until a descriptor is ready or the next timer that passes the filters is due.
   void Wait(HWND filter, UINT filterMin, UINT filterMax);
+  // Until the next timer that passes the filters is due: 0 when one is, -1 without timers.
+  int MillisecondsToNextTimer(HWND filter, UINT filterMin, UINT filterMax) const;
 
   UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
   bool KillTimer(HWND hwnd, UINT_PTR id);
@@ -50,7 +52,6 @@ class MessageQueue {
   bool TakePosted(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
   bool TakePaint(MSG* msg, HWND filter, UINT filterMin, UINT filterMax);
   bool TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
-  int MillisecondsToNextTimer(HWND filter, UINT filterMin, UINT filterMax) const;
 
   std::deque<MSG> posted_;
   bool quit_ = false;

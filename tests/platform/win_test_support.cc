@@ -1,5 +1,7 @@
 #include "tests/platform/win_test_support.h"
 
+#include <sys/resource.h>
+
 namespace wintest {
 
 std::vector<Seen>& Log() {
@@ -38,6 +40,13 @@ void Drain() {
   MSG msg;
   while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
     DispatchMessage(&msg);
+}
+
+double CpuMilliseconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 +
+         usage.ru_stime.tv_sec * 1000.0 + usage.ru_stime.tv_usec / 1000.0;
 }
 
 }  // namespace wintest

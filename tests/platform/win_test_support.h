@@ -24,5 +24,7 @@ void RegisterRecorder(int extra = 16);
 HWND MakeWindow(DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr, int id = 0);
 // Dispatches everything that is ready without waiting.
 void Drain();
+// Processor time this process has used so far (user and system).
+double CpuMilliseconds();
 
 }  // namespace wintest
