@@ -34,6 +34,7 @@ struct ServiceEndpoint {
   uint32_t active;
   uint32_t debug;
   SOCKET socket;
+  uint16_t port;  // host order; looked up for PCNFSD
   HWND notifyWindow;
   UINT notifyMessage;
   RpcRequest* queueHead;
