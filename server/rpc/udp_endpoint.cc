@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "rpc/endpoint_log.h"
 #include "rpc/rpc_programs.h"
@@ -37,20 +38,49 @@ struct ServiceConstants {
 };
 
 const ServiceConstants kServices[SERVICE_COUNT] = {
-    {100003, 2049, 3024, "NFS File Service", "Can't create NFS Server socket (%d).",
-     "Can't bind socket (%d).", {{100003, 2, "Warning: NFS Can't register port (%d)."}},
+    {100003,
+     2049,
+     3024,
+     "NFS File Service",
+     "Can't create NFS Server socket (%d).",
+     "Can't bind socket (%d).",
+     {{100003, 2, "Warning: NFS Can't register port (%d)."}},
      DecodeNfsCall},
-    {100000, 111, 3026, nullptr, "Can't create Port Mapper socket (%d).",
-     "Can't bind Port Mapper socket (%d).", {}, DecodePortMapCall},
-    {100005, 1058, 3027, "NFS Mount Service", "Can't create Mount Daemon socket (%d).",
+    {100000,
+     111,
+     3026,
+     nullptr,
+     "Can't create Port Mapper socket (%d).",
+     "Can't bind Port Mapper socket (%d).",
+     {},
+     DecodePortMapCall},
+    {100005,
+     1058,
+     3027,
+     "NFS Mount Service",
+     "Can't create Mount Daemon socket (%d).",
      "Can't bind Mount Daemon socket (%d).",
-     {{100005, 1, "Warning: Mount Daemon Can't register port (%d)."}}, DecodeMountCall},
-    {150001, 0, 3028, "PCNFS Daemon", "Can't create PCNFS Daemon socket (%d).",
+     {{100005, 1, "Warning: Mount Daemon Can't register port (%d)."}},
+     DecodeMountCall},
+    {150001,
+     0,
+     3028,
+     "PCNFS Daemon",
+     "Can't create PCNFS Daemon socket (%d).",
      "Can't bind PCNFSD socket (%d).",
      {{150001, 1, "Warning: PCNFSD Can't register port (%d)."},
       {150001, 2, "Warning: PCNFSD Can't register port for version 2 (%d)."}},
      DecodePcnfsCall},
 };
+
+// The texts above hold one "%d" each; it is filled here rather than by printf, so
+// that no format string ever comes from a table.
+void ReportNumbered(ServiceEndpoint* endpoint, const char* pattern, int number) {
+  std::string text = pattern;
+  size_t at = text.find("%d");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
+  ReportEndpoint(endpoint, LOG_ERROR, "%s", text.c_str());
+}
 
 bool layerPrepared = false;
 HWND hiddenWindow = nullptr;
@@ -86,7 +116,8 @@ void Receive(ServiceId service, ServiceEndpoint* endpoint) {
   if (length == SOCKET_ERROR) {
     int error = WSAGetLastError();
     FreeReceiveBuffer(buffer);
-    if (error != WSAEWOULDBLOCK) ReportEndpointLimited(endpoint, "recv error on NFS Socket - %d", error);
+    if (error != WSAEWOULDBLOCK)
+      ReportEndpointLimited(endpoint, "recv error on NFS Socket - %d", error);
     return;
   }
   if (length == 0) {
@@ -121,8 +152,8 @@ bool PrepareLayer(LogCallback log) {
     log(LOG_ERROR, "Can't register nfsspewnd class.");
     return false;
   }
-  hiddenWindow = CreateWindow(kHiddenWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
-                              nullptr, nullptr);
+  hiddenWindow =
+      CreateWindow(kHiddenWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!hiddenWindow) {
     log(LOG_ERROR, "Can't create nfsspewnd window.");
     return false;
@@ -165,7 +196,7 @@ bool Register(ServiceId service, ServiceEndpoint* endpoint) {
     if (!r.program) break;
     Mapping mapping{r.program, r.version, kUdp, endpoint->port};
     if (!RegisterPort(REGISTER_SET, &mapping, constants.registrationName)) {
-      ReportEndpoint(endpoint, LOG_ERROR, r.warning, endpoint->port);
+      ReportNumbered(endpoint, r.warning, endpoint->port);
       Unregister(service, endpoint, i);
       return false;
     }
@@ -181,7 +212,9 @@ BOOL RegisterPort(int operation, const Mapping* mapping, const char* name) {
   return portMapper->registerCallback(operation, mapping, name);
 }
 
-int SetPreferredTransferSize(uint16_t) { return 0; }
+int SetPreferredTransferSize(uint16_t) {
+  return 0;
+}
 
 int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters) {
   if (Endpoint(service) || !parameters->logCallback) return ENDPOINT_FAILED;
@@ -196,7 +229,7 @@ int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters)
   const ServiceConstants& constants = kServices[service];
   endpoint->socket = socket(AF_INET, SOCK_DGRAM, 0);
   if (endpoint->socket == INVALID_SOCKET) {
-    ReportEndpoint(endpoint, LOG_ERROR, constants.createFailure, WSAGetLastError());
+    ReportNumbered(endpoint, constants.createFailure, WSAGetLastError());
     return Abandon(service);
   }
   endpoint->port = constants.port ? constants.port : PcnfsPort(endpoint);
@@ -205,7 +238,7 @@ int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters)
   address.sin_port = htons(endpoint->port);
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   if (bind(endpoint->socket, (sockaddr*)&address, sizeof address) == SOCKET_ERROR) {
-    ReportEndpoint(endpoint, LOG_ERROR, constants.bindFailure, WSAGetLastError());
+    ReportNumbered(endpoint, constants.bindFailure, WSAGetLastError());
     return Abandon(service);
   }
   if (service == SERVICE_NFS) SetPreferredTransferSize(parameters->preferredTransferSize);

@@ -22,7 +22,9 @@ void Fail(WinSockState* failed, const char* text) {
 
 }  // namespace
 
-WinSockState* CurrentWinSockState() { return state; }
+WinSockState* CurrentWinSockState() {
+  return state;
+}
 
 WinSockState* StartWinSock(HWND ownerWindow) {
   WinSockState* made = (WinSockState*)calloc(1, sizeof(WinSockState));
@@ -46,8 +48,8 @@ WinSockState* StartWinSock(HWND ownerWindow) {
   BYTE minor = HIBYTE(data.wVersion);
   if (major < 1 || (major == 1 && minor < 1)) {
     WSACleanup();
-    snprintf(text, sizeof text, "WinSock version %u.%u is too old; 1.1 or later is needed.",
-             major, minor);
+    snprintf(text, sizeof text, "WinSock version %u.%u is too old; 1.1 or later is needed.", major,
+             minor);
     Fail(made, text);
     return nullptr;
   }

@@ -19,10 +19,18 @@ namespace {
 
 std::vector<std::string> logLines;
 
-void PortMapLog(int, const char* text) { logLines.push_back(std::string("Port Mapper: ") + text); }
-void MountLog(int, const char* text) { logLines.push_back(std::string("Mount Daemon: ") + text); }
-void NfsLog(int, const char* text) { logLines.push_back(std::string("NFS: ") + text); }
-void PcnfsLog(int, const char* text) { logLines.push_back(std::string("PCNFS: ") + text); }
+void PortMapLog(int, const char* text) {
+  logLines.push_back(std::string("Port Mapper: ") + text);
+}
+void MountLog(int, const char* text) {
+  logLines.push_back(std::string("Mount Daemon: ") + text);
+}
+void NfsLog(int, const char* text) {
+  logLines.push_back(std::string("NFS: ") + text);
+}
+void PcnfsLog(int, const char* text) {
+  logLines.push_back(std::string("PCNFS: ") + text);
+}
 
 struct ServiceRow {
   ServiceId id;
@@ -50,7 +58,9 @@ constexpr uint32_t kGetPort = 3;
 
 std::vector<uint8_t> GetPortCall(uint32_t xid, uint32_t program, uint32_t version,
                                  uint32_t protocol) {
-  return CallBuilder::Call(xid, 100000, 2, kGetPort).Null().Words({program, version, protocol, 0})
+  return CallBuilder::Call(xid, 100000, 2, kGetPort)
+      .Null()
+      .Words({program, version, protocol, 0})
       .bytes();
 }
 
@@ -113,8 +123,9 @@ TEST_F(Endpoints, EveryServiceRegistersItsPortInStartOrder) {
   }
   EXPECT_EQ(PortMapSlot(4)->program, 0u);
   // Without a "pcnfsd" service entry the daemon takes 1525 and says so.
-  EXPECT_EQ(logLines, (std::vector<std::string>{
-                          "PCNFS: pcnfsd getservbyname error (11004) - will use default port 1525."}));
+  EXPECT_EQ(logLines,
+            (std::vector<std::string>{
+                "PCNFS: pcnfsd getservbyname error (11004) - will use default port 1525."}));
 
   EXPECT_EQ(RemoteGetPort(100005, 1, 17), 1058u);
   EXPECT_EQ(RemoteGetPort(100003, 2, 6), 0u);
@@ -191,7 +202,8 @@ TEST_F(Endpoints, ANotificationLeftOverFromAStoppedServiceIsIgnored) {
   HWND hidden = FindWindow(kHiddenWindowClass, nullptr);
   ASSERT_NE(hidden, nullptr);
   SendMessage(hidden, 3024, (WPARAM)old, MAKELPARAM(FD_READ, 0));
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessage(&msg);
   EXPECT_TRUE(logLines.empty());
 }
 
@@ -206,7 +218,8 @@ TEST_F(Endpoints, RequestsQueuedWhenTheServiceStopsAreReleasedAndTheLateNoticeFi
   DispatchMessage(&msg);
   ASSERT_NE(ServiceEndpoints[SERVICE_PORTMAP]->queueHead, nullptr);
   CloseServiceEndpoint(SERVICE_PORTMAP);  // releases it (ASan would see a leak)
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessage(&msg);
   std::vector<uint8_t> none;
   EXPECT_FALSE(client_.Receive(&none, 100));
 }

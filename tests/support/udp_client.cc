@@ -28,7 +28,9 @@ UdpClient::UdpClient(uint16_t localPort) {
   bind(fd_, (sockaddr*)&address, sizeof address);
 }
 
-UdpClient::~UdpClient() { close(fd_); }
+UdpClient::~UdpClient() {
+  close(fd_);
+}
 
 bool UdpClient::Send(uint16_t port, const std::vector<uint8_t>& datagram) {
   sockaddr_in to = Loopback(port);
@@ -47,7 +49,8 @@ bool UdpClient::Receive(std::vector<uint8_t>* datagram, int timeoutMs) {
       return n >= 0;
     }
     MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessage(&msg);
     if (GetTickCount() - start >= (DWORD)timeoutMs) return false;
   }
 }

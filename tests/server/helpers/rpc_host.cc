@@ -5,8 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "portmap/portmap_table.h"
 #include "platform/windows.h"
+#include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
 #include "rpc/rpc_request.h"
 #include "rpc/udp_endpoint.h"
@@ -17,10 +17,18 @@ void Print(const char* prefix, const char* text) {
   printf("%s%s\n", prefix, text);
   fflush(stdout);
 }
-void PortMapLog(int, const char* text) { Print("Port Mapper: ", text); }
-void MountLog(int, const char* text) { Print("Mount Daemon: ", text); }
-void NfsLog(int, const char* text) { Print("Brevant NFS Server: ", text); }
-void PcnfsLog(int, const char* text) { Print("PCNFS Daemon: ", text); }
+void PortMapLog(int, const char* text) {
+  Print("Port Mapper: ", text);
+}
+void MountLog(int, const char* text) {
+  Print("Mount Daemon: ", text);
+}
+void NfsLog(int, const char* text) {
+  Print("Brevant NFS Server: ", text);
+}
+void PcnfsLog(int, const char* text) {
+  Print("PCNFS Daemon: ", text);
+}
 
 struct Service {
   const char* word;
@@ -71,7 +79,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   printf("ready\n");
   fflush(stdout);
   MSG msg;
-  while (GetMessage(&msg, nullptr, 0, 0)) DispatchMessage(&msg);
-  for (const Service& s : kServices) CloseServiceEndpoint(s.id);
+  while (GetMessage(&msg, nullptr, 0, 0))
+    DispatchMessage(&msg);
+  for (const Service& s : kServices)
+    CloseServiceEndpoint(s.id);
   return (int)msg.wParam;
 }
