@@ -31,6 +31,8 @@ constexpr UINT kAnswer = WM_USER + 3;
 constexpr UINT kPostBack = WM_USER + 4;
 constexpr UINT kPosted = WM_USER + 5;
 constexpr UINT kCrossLater = WM_USER + 6;
+constexpr UINT kIdleSelect = WM_USER + 7;
+constexpr UINT kCancel = WM_USER + 8;
 
 std::vector<WPARAM> postedBack;
 HWND ddeServer = nullptr;
@@ -117,6 +119,17 @@ TEST_F(Desktop, TwoProcessesSendingToEachOtherAtOnceDoNotDeadlock) {
   Sleep(50);  // the peer is now inside its handler, about to send to us
   EXPECT_EQ(SendMessage(remote, kAdd, 1, 1), 2);
   EXPECT_EQ(peer.Line(), "cross 50");
+}
+
+TEST_F(Desktop, AMessageFromAnotherProcessCancelsABlockingSelectAtOnce) {
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  PostMessage(remote, kIdleSelect, 0, 0);
+  ASSERT_EQ(peer.Line(), "waiting");
+  Sleep(100);                                        // the peer sleeps inside select now
+  EXPECT_EQ(SendMessage(remote, kCancel, 0, 0), 0);  // WSACancelBlockingCall succeeded
+  EXPECT_EQ(peer.Line(1000), "select -1 10004 after less than 5 s");  // WSAEINTR
 }
 
 TEST_F(Desktop, PostedMessagesCrossInOrder) {

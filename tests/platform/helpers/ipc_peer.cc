@@ -13,6 +13,7 @@
 #include "ipc/global_memory.h"
 #include "platform/dde.h"
 #include "platform/windows.h"
+#include "platform/winsock.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ constexpr UINT kAnswer = WM_USER + 3;      // (handled by the test's window)
 constexpr UINT kPostBack = WM_USER + 4;    // posted: posts kPosted with wParam to "IpcTest"
 constexpr UINT kPosted = WM_USER + 5;      // (handled by the test's window)
 constexpr UINT kCrossLater = WM_USER + 6;  // posted: waits, then sends kAnswer to "IpcTest"
+constexpr UINT kIdleSelect = WM_USER + 7;  // posted: a blocking select on an idle socket
+constexpr UINT kCancel = WM_USER + 8;      // sent: cancels the blocking call
 
 int pokes = 0;
 bool refuseEverySecond = false;
@@ -40,6 +43,23 @@ LRESULT CALLBACK EchoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       printf("cross %ld\n", (long)SendMessage(FindWindow("IpcTest", nullptr), kAnswer, 5, 0));
       fflush(stdout);
       return 0;
+    case kIdleSelect: {
+      SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(s, &readable);
+      printf("waiting\n");
+      fflush(stdout);
+      DWORD start = GetTickCount();
+      int result = select(0, &readable, nullptr, nullptr, nullptr);
+      printf("select %d %d after %s\n", result, WSAGetLastError(),
+             GetTickCount() - start < 5000 ? "less than 5 s" : "too long");
+      fflush(stdout);
+      closesocket(s);
+      return 0;
+    }
+    case kCancel:
+      return WSACancelBlockingCall();
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -104,6 +124,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   char name[64] = {}, text[256] = {};
   LPVOID view = nullptr;
   if (strncmp(commandLine, "echo", 4) == 0) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
     MakeWindow("IpcPeer", EchoProc);
   } else if (strncmp(commandLine, "dde-server", 10) == 0) {
     const char* named = strrchr(commandLine, ' ');
