@@ -47,6 +47,12 @@ BOOL ReadHeader(HandleTable* table, char* header) {
          ParseHeader(header, &table->stamp, &table->freeHead) == HEADER_OK;
 }
 
+BOOL AllBlanks(const char* text, size_t count) {
+  for (size_t i = 0; i < count; i++)
+    if (text[i] != ' ') return FALSE;
+  return TRUE;
+}
+
 void ReleaseTable(HandleTable* table) {
   DropCache(table);
   DiscardFreeList(table);
@@ -72,6 +78,8 @@ BOOL ReloadHandleTable(HandleTable* table) {
     // Should the blanks not arrive, the intent is simply redone next time.
     ClearIntent(&table->file);
     if (!ReadHeader(table, header)) return FALSE;
+  } else if (!AllBlanks(header + kPaddingColumn, kPaddingSize)) {
+    ClearIntent(&table->file);  // a torn intent: nothing was changed after it
   }
   char lines[kBucketTableSize];
   if (ReadAt(&table->file, kBucketTableOffset, lines, sizeof lines) != (int)sizeof lines) {

@@ -111,6 +111,7 @@ PathNode* AddPath(const char* path) {
     return nullptr;
   }
   if (reused) {
+    if (!previous) table->freeHead = intent.value;
     UnlinkFreeEntry(table, reused, previous);
   } else {
     table->fileLength += recordLength;
