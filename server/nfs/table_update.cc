@@ -63,9 +63,9 @@ BOOL WriteRemoval(HandleTable* table, const TableIntent* intent, uint32_t length
   return TRUE;
 }
 
-// Serial and path both: after the counter wraps, two records of a bucket can
-// share a serial, and only this node's record may go.
-// CHAIN_RECORD with the cursor on it, CHAIN_END when absent.
+// CHAIN_RECORD with the cursor on the node's record, CHAIN_END when it has
+// none. Serial and path both must match: after the counter wraps two records
+// of a bucket can share a serial, and only this node's record may go.
 ChainStep FindRecordOf(HandleTable* table, const PathNode* node, ChainCursor* cursor) {
   size_t length = strlen(node->path);
   StartChain(table, node->bucket, cursor);
