@@ -9,6 +9,8 @@
 #include "nfs/hash_file.h"
 #include "nfs/table_file_ops.h"
 
+static_assert(kBucketCount == kHandleBuckets);
+
 struct FreeEntry {
   FreeEntry* next;
   uint32_t offset;
