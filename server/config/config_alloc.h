@@ -1,0 +1,10 @@
+// Zero-filled allocation for the configuration's records. A countdown lets
+// tests make a chosen allocation fail, so the "no memory" paths run for real.
+#pragma once
+
+#include <cstddef>
+
+void* ConfigAllocate(size_t size);
+// The next `succeeding` allocations work and the one after fails; -1 turns the
+// countdown off.
+void ConfigFailAllocationAfter(int succeeding);

@@ -1,0 +1,37 @@
+// The configured users. Name searches skip removed users, whose name is only a
+// marker: nobody can authenticate, own an export or be found as
+// "<<UNUSED>>". The uid search includes them, since a removed user keeps its
+// uid until its record is reused.
+#pragma once
+
+#include <cstdint>
+
+#include "config/config_records.h"
+#include "config/server_settings.h"
+#include "platform/windef.h"
+
+UserEntry* FirstUser();
+BOOL IsRemovedUser(const UserEntry* user);
+
+// Names compare without regard to case.
+UserEntry* FindUserByName(const char* name);
+UserEntry* FindUserByUid(uint32_t uid);
+// The first removed record, emptied but keeping its section; else a new
+// zero-filled record at the end of the list. None when memory is short.
+UserEntry* NewUser();
+// Whole: every key, giving a new record the next section number first.
+// Name only: how a removal is saved; the other keys stay.
+void SaveUser(const char* iniFile, UserEntry* user, SaveScope scope);
+// The first value from genUID on that no user (removed ones included) has;
+// genUID moves one past it and is saved at once.
+uint32_t NextUid(const char* iniFile, ServerSettings* settings);
+
+// PCNFSD's check: a live user of that name (any case) whose password is the
+// given one byte for byte. A name over 31 or a password over 63 characters
+// can't match, and neither can a removed user.
+const UserEntry* AuthenticateUser(const char* name, const char* password);
+
+// Reads sections 01, 02, ... up to the first without a name. FALSE only when
+// memory runs out.
+BOOL LoadUsers(const char* iniFile);
+void FreeUserList();
