@@ -27,7 +27,8 @@ double Now() {
 }
 
 void Put(std::vector<uint8_t>* out, uint32_t word) {
-  for (int shift = 24; shift >= 0; shift -= 8) out->push_back((uint8_t)(word >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out->push_back((uint8_t)(word >> shift));
 }
 
 uint32_t Get(const uint8_t* bytes, int index) {
@@ -40,9 +41,11 @@ enum Mode { kNull, kGetPort, kSet, kEcho };
 std::vector<uint8_t> Call(uint32_t xid, Mode mode) {
   std::vector<uint8_t> call;
   uint32_t procedure = mode == kGetPort ? 3 : mode == kSet ? 1 : 0;
-  for (uint32_t w : {xid, 0u, 2u, 100000u, 2u, procedure, 0u, 0u, 0u, 0u}) Put(&call, w);
+  for (uint32_t w : {xid, 0u, 2u, 100000u, 2u, procedure, 0u, 0u, 0u, 0u})
+    Put(&call, w);
   if (mode == kGetPort || mode == kSet)
-    for (uint32_t w : {100003u, 2u, 17u, 2049u}) Put(&call, w);
+    for (uint32_t w : {100003u, 2u, 17u, 2049u})
+      Put(&call, w);
   return call;
 }
 

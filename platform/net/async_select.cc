@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
+#include "net/held_datagram.h"
 #include "net/net_errors.h"
 #include "net/socket_calls.h"
 #include "net/socket_table.h"
@@ -83,11 +84,40 @@ int AsyncSelect(ws::Socket s, HWND hwnd, UINT message, long events) {
   return 0;
 }
 
+namespace {
+
+// A busy datagram socket would cost a poll per datagram to learn that another one
+// waits; reading it ahead answers the same question with the read the program
+// makes next anyway. Only sockets that notify FD_READ read ahead.
+bool ReadAhead(SocketRecord* r) {
+  if (r->type != ws::kSockDgram || !(r->events & ws::kFdRead)) return false;
+  if (r->HasHeld()) return true;
+  if (!r->held) r->held = std::make_shared<HeldDatagram>();
+  HeldDatagram& h = *r->held;
+  iovec io{h.bytes, kHeldDatagramSize};
+  msghdr m{};
+  m.msg_name = &h.from;
+  m.msg_namelen = sizeof h.from;
+  m.msg_iov = &io;
+  m.msg_iovlen = 1;
+  ssize_t n = recvmsg(r->fd, &m, MSG_DONTWAIT | MSG_TRUNC);
+  if (n < 0) return false;
+  h.full = true;
+  h.length = (size_t)n;
+  return true;
+}
+
+}  // namespace
+
 // A read also re-enables FD_CLOSE, which waits for the data before the end to be read.
 void RearmNotification(int fd, long event) {
   SocketRecord* r = FindSocket(fd);
   if (event == ws::kFdRead) event |= ws::kFdClose;
   if (!r || !(r->events & event) || !win::TheReactor().IsWatched(fd)) return;
+  if (event & ws::kFdRead && ReadAhead(r)) {
+    PostMessage(r->window, r->message, (WPARAM)fd, MAKELPARAM(ws::kFdRead, 0));
+    return;  // the socket stays unpolled: the held datagram is what is announced
+  }
   win::TheReactor().SetEvents(fd, PollEvents(*r));
 }
 

@@ -4,11 +4,13 @@
 // so that a truncated one is known: WinSock fills the buffer and says WSAEMSGSIZE.
 #include <errno.h>
 #include <netinet/in.h>
+#include <string.h>
 #include <sys/socket.h>
 
 #include <optional>
 
 #include "net/blocking_call.h"
+#include "net/held_datagram.h"
 #include "net/net_errors.h"
 #include "net/sockaddr_io.h"
 #include "net/socket_calls.h"
@@ -37,6 +39,18 @@ struct RearmOnExit {
   int fd;
   ~RearmOnExit() { RearmNotification(fd, ws::kFdRead); }
 };
+
+// The datagram read ahead, given as recvmsg would have given it.
+int TakeHeld(SocketRecord* r, char* buffer, int length, bool peek, void* from, int* fromLength) {
+  HeldDatagram& h = *r->held;
+  size_t copied = h.length < (size_t)length ? h.length : (size_t)length;
+  copied = copied < kHeldDatagramSize ? copied : kHeldDatagramSize;
+  memcpy(buffer, h.bytes, copied);
+  WriteAddress(h.from, from, fromLength);
+  bool truncated = h.length > (size_t)length;
+  if (!peek) h.full = false;
+  return truncated ? FailErrno(EMSGSIZE) : (int)copied;
+}
 
 }  // namespace
 
@@ -85,6 +99,8 @@ int Receive(ws::Socket s, char* buffer, int length, int flags, void* from, int* 
   int os = 0;
   if (!OsFlags(flags, ws::kMsgOob | ws::kMsgPeek, &os)) return FailErrno(EOPNOTSUPP);
   bool stream = r->type == ws::kSockStream;
+  if (r->HasHeld() && !(flags & ws::kMsgOob))
+    return TakeHeld(r, buffer, length, flags & ws::kMsgPeek, from, fromLength);
   int fd = r->fd;
   std::optional<BlockingCall> call;
   if (!r->nonBlocking && !call.emplace().Entered()) return ws::kSocketError;

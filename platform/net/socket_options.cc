@@ -9,6 +9,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
+#include "net/held_datagram.h"
 #include "net/net_errors.h"
 #include "net/socket_calls.h"
 #include "net/socket_table.h"
@@ -136,6 +137,10 @@ int Ioctl(ws::Socket s, long command, unsigned long* argument) {
     return 0;
   }
   if (command == ws::kFionread) {
+    if (r->HasHeld()) {
+      *argument = (unsigned long)r->held->length;
+      return 0;
+    }
     int n = 0;
     if (ioctl(r->fd, FIONREAD, &n) != 0) return FailErrno(errno);
     *argument = (unsigned long)n;

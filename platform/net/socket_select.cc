@@ -33,10 +33,10 @@ int Collect(std::vector<Watched>& watched, const std::vector<pollfd>& fds) {
   for (size_t i = 0; i < watched.size(); ++i) {
     Watched& w = watched[i];
     short ev = fds[i].revents;
-    if (!ev) continue;
     SocketRecord* r = FindSocket(w.fd);
+    if (!ev && !(w.in[kRead] && r && r->HasHeld())) continue;
     bool connectFailed = r && r->connecting && (ev & POLLERR);
-    w.ready[kRead] = w.in[kRead] && (ev & (POLLIN | POLLHUP | POLLERR));
+    w.ready[kRead] = w.in[kRead] && ((ev & (POLLIN | POLLHUP | POLLERR)) || (r && r->HasHeld()));
     w.ready[kWrite] = w.in[kWrite] && (ev & POLLOUT) && !connectFailed;
     w.ready[kExcept] = w.in[kExcept] && ((ev & POLLPRI) || connectFailed);
     if (r && r->connecting && (ev & (POLLOUT | POLLERR))) {
@@ -85,6 +85,11 @@ int Select(fd_set* readSet, fd_set* writeSet, fd_set* exceptSet, const timeval* 
 
   int count = 0;
   int timeoutMs = TimeoutMs(timeout);
+  // A datagram read ahead is readable now, whatever the kernel's queue says.
+  for (const Watched& w : watched) {
+    SocketRecord* r = FindSocket(w.fd);
+    if (w.in[kRead] && r && r->HasHeld()) timeoutMs = 0;
+  }
   if (timeoutMs == 0) {
     // A poll, not a wait: allowed inside the blocking hook, and runs no hook.
     if (poll(fds.data(), fds.size(), 0) < 0 && errno != EINTR) return FailErrno(errno);

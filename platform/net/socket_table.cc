@@ -2,6 +2,8 @@
 // fixed address while others are added and removed around it.
 #include "net/socket_table.h"
 
+#include "net/held_datagram.h"
+
 #include <errno.h>
 
 #include <map>
@@ -35,6 +37,10 @@ SocketRecord& AddSocket(int fd, int type) {
   r.fd = fd;
   r.type = type;
   return r;
+}
+
+bool SocketRecord::HasHeld() const {
+  return held && held->full;
 }
 
 void RemoveSocket(int fd) {

@@ -5,12 +5,15 @@
 // again afterwards instead of keeping the pointer.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "net/ws_constants.h"
 #include "platform/windef.h"
 
 namespace plat::net {
+
+struct HeldDatagram;  // socket_calls.h; kept out of this header, which the API's file sees
 
 struct SocketRecord {
   int fd = -1;
@@ -26,6 +29,9 @@ struct SocketRecord {
   long events = 0;
   bool readEnded = false;      // recv saw the end of the stream: no further FD_READ
   bool closeNotified = false;  // FD_CLOSE was posted: nothing further
+  // A datagram read ahead for a socket with FD_READ notifications (see async_select).
+  std::shared_ptr<HeldDatagram> held;
+  bool HasHeld() const;
 };
 
 SocketRecord* FindSocket(ws::Socket s);

@@ -103,7 +103,15 @@ bool MessageQueue::TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterM
 bool MessageQueue::Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove,
                         bool pollFirst) {
   // Lets ready descriptors post their messages and serves messages sent meanwhile.
-  if (pollFirst) TheReactor().Wait(0);
+  // While posted messages wait, that look happens at most once a millisecond: a
+  // busy server then pays for no poll per message, and nothing waits long.
+  if (pollFirst) {
+    uint64_t now = NowMicroseconds();
+    if (posted_.empty() || now - lastPoll_ >= kPollInterval) {
+      TheReactor().Wait(0);
+      lastPoll_ = now;
+    }
+  }
   if (TakePosted(msg, filter, filterMin, filterMax, remove)) return true;
   if (quit_) {
     *msg = MSG{nullptr, WM_QUIT, (WPARAM)quitCode_, 0, 0, {0, 0}};

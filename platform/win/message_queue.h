@@ -53,6 +53,8 @@ class MessageQueue {
   bool TakePaint(MSG* msg, HWND filter, UINT filterMin, UINT filterMax);
   bool TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
 
+  static constexpr uint64_t kPollInterval = 1000;  // microseconds
+  uint64_t lastPoll_ = 0;
   std::deque<MSG> posted_;
   bool quit_ = false;
   int quitCode_ = 0;

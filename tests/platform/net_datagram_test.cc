@@ -52,6 +52,47 @@ TEST_F(Datagrams, EachDatagramIsAnnouncedOnceAndOnlyAfterThePreviousOneWasRead) 
   EXPECT_TRUE(Notifications(s, kSocketMessage).empty());
 }
 
+// After a read, the next waiting datagram is read ahead (so that a busy socket costs
+// no poll per datagram); every call must still see it as if it were queued.
+TEST_F(Datagrams, ADatagramReadAheadBehavesAsIfItWereStillQueued) {
+  ASSERT_EQ(AskForReads(), 0);
+  std::string big(300, 'z');
+  big.replace(0, 3, "big");
+  for (const std::string& text : {std::string("one"), std::string("second"), big})
+    ASSERT_EQ(SendTo(peer, s, text), (int)text.size());
+  ASSERT_EQ(Notifications(s, kSocketMessage).size(), 1u);
+  char buffer[400] = {};
+  ASSERT_EQ(Read(buffer, sizeof buffer), 3);  // "second" is now held
+
+  u_long pending = 0;
+  ASSERT_EQ(ioctlsocket(s, FIONREAD, &pending), 0);
+  EXPECT_EQ(pending, 6u);
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(s, &readable);
+  timeval now{0, 0};
+  EXPECT_EQ(select(0, &readable, nullptr, nullptr, &now), 1);
+  EXPECT_TRUE(FD_ISSET(s, &readable));
+  EXPECT_EQ(recv(s, buffer, sizeof buffer, MSG_PEEK), 6);
+  sockaddr_in from{};
+  EXPECT_EQ(Read(buffer, sizeof buffer, &from), 6);
+  EXPECT_EQ(std::string(buffer, 6), "second");
+  EXPECT_EQ(ntohs(from.sin_port), nettest::PortOf(peer));
+
+  // The big one, held now, is cut to a small buffer with WSAEMSGSIZE and is gone.
+  EXPECT_EQ(LastErrorAfter(Read(buffer, 10)), WSAEMSGSIZE);
+  EXPECT_EQ(std::string(buffer, 3), "big");
+  EXPECT_EQ(LastErrorAfter(Read(buffer, sizeof buffer)), WSAEWOULDBLOCK);
+
+  // A datagram held when notifications stop is still there for a plain read.
+  ASSERT_EQ(SendTo(peer, s, "x"), 1);
+  ASSERT_EQ(SendTo(peer, s, "kept"), 4);
+  ASSERT_FALSE(Notifications(s, kSocketMessage).empty());
+  ASSERT_EQ(Read(buffer, sizeof buffer), 1);
+  ASSERT_EQ(WSAAsyncSelect(s, nullptr, 0, 0), 0);
+  EXPECT_EQ(Read(buffer, sizeof buffer), 4);
+}
+
 TEST_F(Datagrams, AZeroLengthDatagramReadsAsZeroAndANotificationWithoutDataWouldBlock) {
   ASSERT_EQ(AskForReads(), 0);
   ASSERT_EQ(SendTo(peer, s, ""), 0);
