@@ -8,6 +8,7 @@
 #include "controls/control_support.h"
 #include "controls/user_input.h"
 #include "win/window_ops.h"
+#include "win/window_table.h"
 
 namespace plat::controls {
 
@@ -38,6 +39,16 @@ void ShowSelection(HWND hwnd, ComboBoxState* s) {
 void FollowText(HWND hwnd, ComboBoxState* s) {
   std::string text = TextOf(hwnd);
   s->selected = s->dropped && !text.empty() ? s->list.Find(-1, text.c_str(), false) : -1;
+}
+
+// A closed box shrinks to its edit part when it is made and when its font
+// changes; the list's extent is kept.
+void FitClosedHeight(HWND hwnd, ComboBoxState* s) {
+  plat::win::Window* w = plat::win::FindWindowRecord(hwnd);
+  if (!w) return;
+  int closed = ClosedComboHeight(s->font);
+  if (w->rect.bottom - w->rect.top == closed) return;
+  MoveWindow(hwnd, w->rect.left, w->rect.top, w->rect.right - w->rect.left, closed, TRUE);
 }
 
 void Open(HWND hwnd, ComboBoxState* s) {
@@ -207,9 +218,13 @@ LRESULT ComboMessage(HWND hwnd, ComboBoxState* s, UINT message, WPARAM wParam, L
         AfterTyping(hwnd, EditOfCombo(hwnd, s, &text).DeleteForward(), text);
       }
       return 0;
+    case WM_CREATE:
+      FitClosedHeight(hwnd, s);
+      return 0;
     case WM_SETFONT:
       s->font = (HFONT)wParam;
-      Changed(hwnd);
+      FitClosedHeight(hwnd, s);
+      if ((s = StateOfCombo(hwnd))) Changed(hwnd);
       return 0;
     case WM_GETFONT:
       return (LRESULT)s->font;
@@ -240,6 +255,7 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     auto* s = new ComboBoxState;
     s->tag = kComboBoxTag;
     s->limit = kDefaultTextLimit;
+    if (auto* cs = (const CREATESTRUCT*)lParam) s->droppedHeight = cs->cy;
     SetState(hwnd, s);
     LRESULT result = DefWindowProc(hwnd, message, wParam, lParam);
     StoreText(hwnd, "");  // the window name is not the edit text
@@ -253,6 +269,10 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
   if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
   return ComboMessage(hwnd, s, message, wParam, lParam);
+}
+
+int ClosedComboHeight(HFONT font) {
+  return MetricsOf(font).height + 8;
 }
 
 bool UserDropDown(HWND combo, bool open) {

@@ -52,7 +52,13 @@ struct ComboBoxState {
   DWORD selEnd = 0;
   UINT limit = 0;
   HFONT font = nullptr;
+  // The window is as tall as the closed box, as in Win32; the height the
+  // program asked for is the open list's extent, from the box's top.
+  int droppedHeight = 0;
 };
+
+// The height of a closed combo box with this font.
+int ClosedComboHeight(HFONT font);
 
 struct EditState {
   uint32_t tag = 0;

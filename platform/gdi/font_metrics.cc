@@ -1,7 +1,8 @@
-// The synthetic face: cell height from lfHeight (a negative height is the
-// character height, internal leading added on top), average width 7/16 of the
-// cell unless lfWidth says otherwise, and each character a fixed share of the
-// average width (narrow i and l, wide m and W) in sixteenths.
+// The synthetic face, unless a backend measures real fonts: cell height from
+// lfHeight (a negative height is the character height, internal leading added
+// on top), average width 7/16 of the cell unless lfWidth says otherwise, and
+// each character a fixed share of the average width (narrow i and l, wide m
+// and W) in sixteenths.
 #include "gdi/font_metrics.h"
 
 #include <string.h>
@@ -12,6 +13,8 @@
 namespace plat::gdi {
 
 namespace {
+
+FontMeasurer* measurer = nullptr;
 
 constexpr int kDefaultHeight = 16;
 // Beyond this a size is a program's mistake; clamping keeps the arithmetic sane.
@@ -30,8 +33,18 @@ int Sixteenths(unsigned char c) {
 
 }  // namespace
 
+void InstallFontMeasurer(FontMeasurer* m) {
+  measurer = m;
+}
+
 FontMetrics MetricsOf(const LOGFONT& font) {
+  if (measurer) {
+    FontMetrics real = measurer->Metrics(font);
+    real.font = font;
+    return real;
+  }
   FontMetrics m;
+  m.font = font;
   LONG height = std::clamp<LONG>(font.lfHeight, -kLargest, kLargest);
   if (height < 0) {
     int characters = -height;
@@ -52,6 +65,7 @@ FontMetrics MetricsOf(const LOGFONT& font) {
 }
 
 int CharWidth(const FontMetrics& m, unsigned char c) {
+  if (measurer) return c < 0x20 ? 0 : measurer->Advance(m.font, c);
   int share = Sixteenths(c);
   if (share == 0) return 0;
   return std::max(1, (m.aveCharWidth * share + 8) / 16);

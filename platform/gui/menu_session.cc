@@ -57,7 +57,7 @@ MenuSession::MenuSession(HWND window, bool systemMenu) : window_(window), system
     SendMessage(window_, WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE | MF_SYSMENU),
                 (LPARAM)top_);
     SendMessage(window_, WM_INITMENUPOPUP, (WPARAM)top_, MAKELPARAM(0, TRUE));
-    current_ = top_;
+    levels_.assign(1, top_);
   }
 }
 
@@ -74,27 +74,36 @@ void MenuSession::Select(HMENU menu, int position) {
     id = (WORD)position;
   }
   if (!(item.type & MF_SEPARATOR)) flags |= MF_HILITE;
+  HMENU popup = item.popup;
+  bool opens = (item.type & MF_POPUP) && FindMenu(popup);
   highlightedIn_ = menu;
   highlighted_ = position;
   SendMessage(window_, WM_MENUSELECT, MAKEWPARAM(id, flags), (LPARAM)menu);
-  if ((item.type & MF_POPUP) && FindMenu(item.popup) && IsWindow(window_)) {
-    SendMessage(window_, WM_INITMENUPOPUP, (WPARAM)item.popup, MAKELPARAM(position, FALSE));
-    current_ = item.popup;
+  if (opens && open_ && IsWindow(window_)) {
+    SendMessage(window_, WM_INITMENUPOPUP, (WPARAM)popup, MAKELPARAM(position, FALSE));
+    levels_.push_back(popup);
   }
 }
 
 bool MenuSession::OpenPopup(int position) {
   Menu* m = FindMenu(top_);
   if (!open_ || system_ || !m || position < 0 || position >= (int)m->items.size()) return false;
+  levels_.clear();
+  title_ = position;
   Select(top_, position);
-  if (!(m->items[(size_t)position].type & MF_POPUP)) current_ = nullptr;
   return true;
 }
 
 bool MenuSession::Highlight(int position) {
-  Menu* m = FindMenu(current_);
-  if (!open_ || !m || position < 0 || position >= (int)m->items.size()) return false;
-  Select(current_, position);
+  return !levels_.empty() && HighlightAt(levels_.size() - 1, position);
+}
+
+bool MenuSession::HighlightAt(size_t level, int position) {
+  if (!open_ || level >= levels_.size()) return false;
+  Menu* m = FindMenu(levels_[level]);
+  if (!m || position < 0 || position >= (int)m->items.size()) return false;
+  levels_.resize(level + 1);
+  Select(levels_[level], position);
   return true;
 }
 
@@ -119,6 +128,8 @@ bool MenuSession::Choose() {
 void MenuSession::Close() {
   if (!open_) return;
   open_ = false;
+  levels_.clear();
+  title_ = -1;
   if (!IsWindow(window_)) return;
   SendMessage(window_, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   if (IsWindow(window_)) SendMessage(window_, WM_EXITMENULOOP, FALSE, 0);

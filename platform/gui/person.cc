@@ -103,6 +103,17 @@ bool PickListItem(HWND list, int index, UINT keys) {
   return Reachable(list) && plat::controls::UserClickListItem(list, index, keys, false);
 }
 
+bool ScrollListTo(HWND list, int top) {
+  if (!Reachable(list) || !plat::controls::ListBoxOf(list)) return false;
+  return SendMessage(list, LB_SETTOPINDEX, (WPARAM)top, 0) != LB_ERR;
+}
+
+bool MoveFrame(HWND window, const RECT& rect) {
+  if (!IsWindow(window) || (GetWindowLongPtr(window, GWL_STYLE) & WS_CHILD)) return false;
+  return MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                    TRUE);
+}
+
 bool DoubleClickListItem(HWND list, int index) {
   return Reachable(list) && plat::controls::UserClickListItem(list, index, 0, true);
 }
@@ -143,12 +154,13 @@ bool ReplaceText(HWND control, const char* text) {
   return Type(control, text);
 }
 
-bool PressKey(int virtualKey, bool shift) {
+bool PressKey(int virtualKey, bool shift, char character) {
   HWND target = GetFocus();
   if (!target) target = GetActiveWindow();
   if (!target || !Reachable(target)) return false;
   plat::dialog::SetShiftDown(shift);
-  Deliver(target, WM_KEYDOWN, (WPARAM)virtualKey, 1);
+  LPARAM down = 1 | (LPARAM)(unsigned char)character << 16;
+  Deliver(target, WM_KEYDOWN, (WPARAM)virtualKey, down);
   if (IsWindow(target)) Deliver(target, WM_KEYUP, (WPARAM)virtualKey, 1);
   plat::dialog::SetShiftDown(false);
   return true;

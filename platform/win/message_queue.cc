@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/winbase.h"
 #include "win/reactor.h"
@@ -64,6 +65,20 @@ void MessageQueue::PostQuit(int exitCode) {
   quitCode_ = exitCode;
 }
 
+void MessageQueue::PostInput(std::function<void()> gesture) {
+  input_.push_back(std::move(gesture));
+}
+
+// Input goes to whichever window it aims at, so only an unfiltered taking
+// loop runs it; a gesture may open a nested loop that runs the next ones.
+bool MessageQueue::RunInput(HWND filter, UINT filterMin, UINT filterMax, bool remove) {
+  if (input_.empty() || !remove || filter || filterMin || filterMax) return false;
+  std::function<void()> gesture = std::move(input_.front());
+  input_.pop_front();
+  gesture();
+  return true;
+}
+
 bool MessageQueue::TakePosted(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
   for (auto it = posted_.begin(); it != posted_.end(); ++it) {
     if (!MatchesWindow(it->hwnd, filter) || !InRange(it->message, filterMin, filterMax)) continue;
@@ -112,7 +127,9 @@ bool MessageQueue::Peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, b
       lastPoll_ = now;
     }
   }
-  if (TakePosted(msg, filter, filterMin, filterMax, remove)) return true;
+  do {
+    if (TakePosted(msg, filter, filterMin, filterMax, remove)) return true;
+  } while (RunInput(filter, filterMin, filterMax, remove));
   if (quit_) {
     *msg = MSG{nullptr, WM_QUIT, (WPARAM)quitCode_, 0, 0, {0, 0}};
     Stamp(msg);

@@ -1,12 +1,14 @@
 // The message queue of the process's one thread. Retrieval order is Win32's:
 // messages sent by other processes are handled first (inside the reactor), then
-// posted messages in FIFO order, then WM_QUIT, then WM_PAINT for a window with an
-// update region, then WM_TIMER for a due timer. WM_PAINT and WM_TIMER are never
-// queued, they are made when asked for, so at most one is pending per window or timer.
+// posted messages in FIFO order, then a person's input, then WM_QUIT, then
+// WM_PAINT for a window with an update region, then WM_TIMER for a due timer.
+// WM_PAINT and WM_TIMER are never queued, they are made when asked for, so at
+// most one is pending per window or timer.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/winuser.h"
@@ -19,6 +21,11 @@ class MessageQueue {
 
   bool Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void PostQuit(int exitCode);
+  // A person's gesture that a display backend read: it runs, through the person
+  // API, when a loop takes messages for the whole thread and none is posted,
+  // as Win32 takes input after posted messages.
+  void PostInput(std::function<void()> gesture);
+  bool HasInput() const { return !input_.empty(); }
 
   // Takes (or looks at) the next message that passes the filters; never waits. It first
   // lets ready descriptors deliver, unless the caller has just waited for them.
@@ -52,10 +59,12 @@ class MessageQueue {
   bool TakePosted(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
   bool TakePaint(MSG* msg, HWND filter, UINT filterMin, UINT filterMax);
   bool TakeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove);
+  bool RunInput(HWND filter, UINT filterMin, UINT filterMax, bool remove);
 
   static constexpr uint64_t kPollInterval = 1000;  // microseconds
   uint64_t lastPoll_ = 0;
   std::deque<MSG> posted_;
+  std::deque<std::function<void()>> input_;
   bool quit_ = false;
   int quitCode_ = 0;
   std::vector<Timer> timers_;

@@ -51,6 +51,10 @@ bool Reactor::IsWatched(int fd) const {
 }
 
 int Reactor::Wait(int timeoutMs, pollfd* extra, size_t extraCount) {
+  if (timeoutMs != 0 && beforeSleep_) {
+    std::function<bool()> hook = beforeSleep_;  // the hook may wait again
+    if (hook()) timeoutMs = 0;
+  }
   std::vector<pollfd> fds;
   std::vector<uint64_t> serials;
   fds.reserve(entries_.size() + extraCount);

@@ -24,6 +24,12 @@ class Reactor {
   void Unwatch(int fd);
   bool IsWatched(int fd) const;
 
+  // Runs before every wait that may sleep. A display connection uses it to flush
+  // its drawing and to handle events its library has already read off the
+  // socket (poll would not see those); true means there is work now, and the
+  // wait then only looks without sleeping.
+  void SetBeforeSleep(std::function<bool()> hook) { beforeSleep_ = std::move(hook); }
+
   // Sleeps until a watched descriptor or one of `extra` is ready, or timeoutMs passes
   // (-1: no limit). Runs the handlers of the ready watched descriptors, fills the
   // revents of `extra` and returns how many of them are ready (0 on timeout).
@@ -39,6 +45,7 @@ class Reactor {
   Entry* Find(int fd);
 
   std::vector<Entry> entries_;
+  std::function<bool()> beforeSleep_;
   uint64_t nextSerial_ = 1;
 };
 
