@@ -1,8 +1,9 @@
-// The entry of a windowed program: the layer starts (signals, the desktop), then
-// calls the program's WinMain with the command line after the program name, as Win32's runtime
-// does.
+// The entry of a windowed program: the layer starts (signals, the desktop, the
+// display backend), then calls the program's WinMain with the command line after
+// the program name, as Win32's runtime does.
 #include <string>
 
+#include "gui/display_choice.h"
 #include "ipc/desktop.h"
 #include "platform/windows.h"
 #include "win/process_startup.h"
@@ -12,6 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 int main(int argc, char** argv) {
   plat::win::InstallTerminationHandling();
   plat::ipc::JoinDesktop();  // alone on failure: own windows only
+  plat::gui::SelectDisplay();
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';
