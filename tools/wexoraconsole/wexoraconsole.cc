@@ -1,6 +1,7 @@
 // The stand-in for the console program of the product family: a window of class
 // "zVkClassconsole" that serves DDE conversations on application "wexoraconsole",
-// topic "console_log", and prints each poked line with its time and header.
+// topic "console_log", and prints each poked line with its time and header; on a
+// display the lines also fill a list box over the window's client area.
 // Its commands (menu ids, also sent by tests as WM_COMMAND) refuse lines, end the
 // conversations (the partners then quit) and exit. "-refuse" starts refusing.
 #include <stdio.h>
@@ -22,10 +23,13 @@ constexpr UINT kEndConversations = 102;
 constexpr UINT kExit = 103;
 constexpr WORD kReleaseFlag = 0x2000;
 constexpr WORD kAccepted = 0x8000;
+constexpr int kListId = 1;
+constexpr int kKeptLines = 2000;  // the window shows the latest; standard output has all
 
 struct Console {
   bool refusing = false;
   ATOM item = 0;
+  HWND list = nullptr;
   std::vector<HWND> partners;
 } console;
 
@@ -65,6 +69,14 @@ bool ReadLine(HGLOBAL block, WORD* flags, std::string* line) {
   return ok;
 }
 
+void Show(const std::string& line) {
+  if (!console.list) return;
+  if (SendMessage(console.list, LB_GETCOUNT, 0, 0) >= kKeptLines)
+    SendMessage(console.list, LB_DELETESTRING, 0, 0);
+  LRESULT at = SendMessage(console.list, LB_ADDSTRING, 0, (LPARAM)line.c_str());
+  if (at >= 0) SendMessage(console.list, LB_SETTOPINDEX, (WPARAM)at, 0);
+}
+
 void Poke(HWND self, HWND partner, LPARAM lParam) {
   HGLOBAL block = (HGLOBAL)(UINT_PTR)LOWORD(lParam);
   WORD flags = 0;
@@ -76,6 +88,7 @@ void Poke(HWND self, HWND partner, LPARAM lParam) {
       line.pop_back();
     printf("%s\n", line.c_str());
     fflush(stdout);
+    Show(line);
     if (flags & kReleaseFlag) GlobalFree(block);
   }
   PostMessage(partner, WM_DDE_ACK, MAKELONG(accept ? kAccepted : 0, LOWORD(lParam)), (LPARAM)self);
@@ -100,6 +113,10 @@ LRESULT CALLBACK ConsoleProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_DDE_TERMINATE:
       std::erase(console.partners, (HWND)wParam);
+      return 0;
+    case WM_SIZE:
+      if (console.list && wParam != SIZE_MINIMIZED)
+        MoveWindow(console.list, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -138,6 +155,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   HWND hwnd = CreateWindow("zVkClassconsole", "Console", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                            CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  console.list =
+      CreateWindow("ListBox", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0,
+                   client.right, client.bottom, hwnd, (HMENU)(INT_PTR)kListId, instance, nullptr);
+  SendMessage(console.list, WM_SETFONT, (WPARAM)GetStockObject(ANSI_FIXED_FONT), FALSE);
   console.item = GlobalAddAtom("console_log");  // keeps the topic's atom while we serve it
   ShowWindow(hwnd, show);
   printf("wexoraconsole ready\n");

@@ -60,6 +60,12 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     for (const char* group : {"wheel", "users", "staff", "adm", "audio", "video", "disk", "games"})
       SendDlgItemMessage(dialog, kIdGroups, LB_ADDSTRING, 0, (LPARAM)group);
     CheckRadioButton(dialog, kIdAppend, kIdTruncate, kIdAppend);
+    // Where a person finds the controls: screen rectangles.
+    for (int id : {kIdPassword, kIdComment, kIdServerOn, kIdTruncate, kIdSize}) {
+      RECT r;
+      GetWindowRect(GetDlgItem(dialog, id), &r);
+      Say("at %d %d %d %d %d", id, (int)r.left, (int)r.top, (int)r.right, (int)r.bottom);
+    }
     Say("setup open");
     return TRUE;
   }
