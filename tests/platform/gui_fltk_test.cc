@@ -206,7 +206,7 @@ class DisplayTest : public testing::Test {
     shots_ = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/display-shots-" +
              std::to_string(getpid());
     mkdir(shots_.c_str(), 0755);
-    printf("screenshots in %s\n", shots_.c_str());
+    printf("screenshots in %s (display %s)\n", shots_.c_str(), display_.c_str());
   }
 
   void TearDown() override {
@@ -218,25 +218,45 @@ class DisplayTest : public testing::Test {
     }
   }
 
+  // Xvfb on a display number of this test's own, tried until one is free: servers
+  // left to choose race each other when tests start together.
   void StartX() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    xvfb_ = fork();
-    if (xvfb_ == 0) {
+    for (int attempt = 0; attempt < 20 && display_.empty(); ++attempt) {
+      int number = 200 + (getpid() + attempt * 37) % 700;
+      std::string name = ":" + std::to_string(number);
+      if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
+      int fds[2];
+      if (pipe(fds) != 0) return;
+      xvfb_ = fork();
+      if (xvfb_ == 0) {
+        close(fds[0]);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
+               "1024x768x24", "-nolisten", "tcp", (char*)nullptr);
+        _exit(127);
+      }
+      close(fds[1]);
+      pollfd p{fds[0], POLLIN, 0};
+      char written[16] = {};
+      bool ready = poll(&p, 1, 10000) > 0 && read(fds[0], written, sizeof written - 1) > 0;
       close(fds[0]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp", (char*)nullptr);
-      _exit(127);
+      // A server that lost the race for the number ends; another's must not be taken.
+      ready = ready && waitpid(xvfb_, nullptr, WNOHANG) == 0 && atoi(written) == number;
+      // Taken only once a client connects.
+      for (long long end = NowMs() + 5000; ready && NowMs() < end; usleep(100000)) {
+        std::string probe = "DISPLAY=" + name + " xdotool getdisplaygeometry >/dev/null 2>&1";
+        if (system(probe.c_str()) == 0) {
+          display_ = name;
+          break;
+        }
+      }
+      if (!display_.empty()) break;
+      kill(xvfb_, SIGKILL);
+      waitpid(xvfb_, nullptr, 0);
+      xvfb_ = -1;
     }
-    close(fds[1]);
-    pollfd p{fds[0], POLLIN, 0};
-    char number[16] = {};
-    if (poll(&p, 1, 10000) > 0 && read(fds[0], number, sizeof number - 1) > 0)
-      display_ = std::string(":") + std::to_string(atoi(number));
-    close(fds[0]);
   }
 
   void StartWindowManager() {
@@ -302,6 +322,10 @@ class DisplayTest : public testing::Test {
     return ReadXwd(path);
   }
 
+  // Lets the program finish what a person's last gesture started (showing a
+  // pop-up, taking the grab) before the next input comes.
+  void Settle() { usleep(300000); }
+
   void Xdo(const std::string& arguments) { Shell("xdotool " + arguments); }
   void Click(int x, int y) {
     Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
@@ -327,6 +351,7 @@ class DisplayTest : public testing::Test {
     Geometry m = GeometryOf(main_);
     Click(m.x + 12, m.y + 9);
     if (demo_->Until("initmenupopup").empty()) return "";
+    Settle();
     Click(m.x + 30, m.y + 19 + 12);
     if (demo_->Until("setup open").empty()) return "";
     return WindowNamed("Demo Setup");
@@ -365,6 +390,7 @@ TEST_F(DisplayTest, ScreenshotsShowTheMainWindowTheDialogsAndTheirFullSize) {
   Geometry m = GeometryOf(main_);
   Click(m.x + m.width - 12, m.y + 9);  // Help, at the right end of the bar
   ASSERT_FALSE(demo_->Until("initmenupopup").empty());
+  Settle();
   Click(m.x + m.width - 30, m.y + 19 + 12);
   ASSERT_EQ(demo_->Until("command "), "command " + std::to_string(demo::kIdAbout));
   std::string about = WindowNamed("About Demo");
@@ -393,6 +419,7 @@ TEST_F(DisplayTest, APickedMenuItemBringsItsSelectSequenceThenTheCommand) {
   Geometry m = GeometryOf(main_);
   Click(m.x + 12, m.y + 9);  // opens File
   ASSERT_FALSE(demo_->Until("initmenupopup 0").empty());
+  Settle();              // the pop-up is up and holds the keyboard
   Xdo("key Down Down");  // Setup, then Open File, highlighted in turn
   Xdo("key Escape");     // leaves without a command
   ASSERT_EQ(demo_->Until("menuselect 0 ffff"), "menuselect 0 ffff");
@@ -405,6 +432,7 @@ TEST_F(DisplayTest, APickedMenuItemBringsItsSelectSequenceThenTheCommand) {
 
   Click(m.x + 12, m.y + 9);
   ASSERT_FALSE(demo_->Until("initmenupopup 0").empty());
+  Settle();
   Click(m.x + 30, m.y + 19 + 12);  // the first item, Setup
   EXPECT_EQ(demo_->Until("menuselect 40101"), "menuselect 40101 0080");
   EXPECT_EQ(demo_->Line(), "menuselect 0 ffff");
@@ -447,6 +475,7 @@ TEST_F(DisplayTest, RequestsAreServedWhileADialogOrAMenuIsOpen) {
   Geometry m = GeometryOf(main_);
   Click(m.x + 60, m.y + 9);  // Options stays open
   ASSERT_FALSE(demo_->Until("initmenupopup 1").empty());
+  Settle();
   EXPECT_EQ(Ask("during the menu"), "echo during the menu");
   Xdo("key Escape");
   EXPECT_EQ(demo_->Until("menuselect 0 ffff"), "menuselect 0 ffff");
