@@ -135,6 +135,7 @@ void ShutdownServer() {
   FreeStatusBar(Server);
   if (Server->listFont) DeleteObject(Server->listFont);
   if (Server->mainWindow && IsWindow(Server->mainWindow)) DestroyWindow(Server->mainWindow);
+  UnregisterClass(kMainWindowClass, GetModuleHandle(nullptr));
   GlobalUnlock(serverBlock);
   GlobalFree(serverBlock);
   serverBlock = nullptr;
