@@ -97,6 +97,20 @@ TEST_F(ServerTest, APortInUseFailsItsServiceWithTheReason) {
   EXPECT_EQ(ServiceEndpoints[SERVICE_NFS], nullptr);  // nothing after the first failure
 }
 
+TEST_F(ServerTest, AWindowClassThatCantBeRegisteredIsToldWithItsStringAndExclamation) {
+  WNDCLASS taken{};
+  taken.lpfnWndProc = DefWindowProc;
+  taken.lpszClassName = "zVkClasstolmid";
+  ASSERT_TRUE(RegisterClass(&taken));
+  WriteSettings(kAllOn);
+  EXPECT_FALSE(Start());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Unable to register main window class");
+  EXPECT_EQ(Boxes()[0].caption, "Brevant NFS Server");
+  EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, (UINT)MB_ICONEXCLAMATION);
+  EXPECT_EQ(ServiceEndpoints[SERVICE_PORTMAP], nullptr);
+}
+
 TEST_F(ServerTest, ADamagedHandleTableEndsTheStart) {
   WriteHost("nfsfile.hsh", "not a handle table at all");
   WriteSettings(kAllOn);

@@ -10,17 +10,7 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return "<popen failed>";
-  char chunk[512];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-    output.append(chunk, n);
-  pclose(pipe);
-  return output;
-}
+using testsupport::Shell;
 
 class Tolmid : public ServerTest {
  protected:
