@@ -298,18 +298,18 @@ BOOL CreateMainLists(ServerRecord* server) {
       {&server->portList, IDC_PORT_LIST, common | LBS_SORT | WS_TABSTOP, kPortTabs, 4},
   };
   HINSTANCE instance = GetModuleHandle(nullptr);
-  for (ListSpec& spec : lists) {
-    *spec.slot = CreateWindow("Listbox", nullptr, spec.style, 0, server->listTop, client.right,
-                              height, main, (HMENU)(INT_PTR)spec.id, instance, nullptr);
-    if (!*spec.slot) {
+  for (ListSpec& wanted : lists) {
+    *wanted.slot = CreateWindow("Listbox", nullptr, wanted.style, 0, server->listTop, client.right,
+                              height, main, (HMENU)(INT_PTR)wanted.id, instance, nullptr);
+    if (!*wanted.slot) {
       for (ListSpec& made : lists) {
         if (*made.slot) DestroyWindow(*made.slot);
         *made.slot = nullptr;
       }
       return FALSE;
     }
-    SendMessage(*spec.slot, WM_SETFONT, (WPARAM)ListFontOrSystem(server), FALSE);
-    SendMessage(*spec.slot, LB_SETTABSTOPS, spec.tabCount, (LPARAM)spec.tabs);
+    SendMessage(*wanted.slot, WM_SETFONT, (WPARAM)ListFontOrSystem(server), FALSE);
+    SendMessage(*wanted.slot, LB_SETTABSTOPS, wanted.tabCount, (LPARAM)wanted.tabs);
   }
   return TRUE;
 }
