@@ -147,20 +147,8 @@ LRESULT ButtonMessage(HWND hwnd, ButtonState* s, UINT message, WPARAM wParam, LP
 }  // namespace
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* s = new ButtonState;
-    s->tag = kButtonTag;
-    SetState(hwnd, s);
-    return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-  ButtonState* s = StateOfButton(hwnd);
-  if (message == WM_NCDESTROY) {
-    SetState(hwnd, nullptr);
-    delete s;
-    return 0;
-  }
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  return ButtonMessage(hwnd, s, message, wParam, lParam);
+  return StatefulProc<ButtonState, kButtonTag, kButtonClass, nullptr, ButtonMessage>(
+      hwnd, message, wParam, lParam);
 }
 
 }  // namespace plat::controls

@@ -248,27 +248,17 @@ LRESULT ComboMessage(HWND hwnd, ComboBoxState* s, UINT message, WPARAM wParam, L
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
+void InitCombo(HWND hwnd, ComboBoxState* s, const CREATESTRUCT* cs) {
+  s->limit = kDefaultTextLimit;
+  if (cs) s->droppedHeight = cs->cy;
+  StoreText(hwnd, "");  // the window name is not the edit text
+}
+
 }  // namespace
 
 LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* s = new ComboBoxState;
-    s->tag = kComboBoxTag;
-    s->limit = kDefaultTextLimit;
-    if (auto* cs = (const CREATESTRUCT*)lParam) s->droppedHeight = cs->cy;
-    SetState(hwnd, s);
-    LRESULT result = DefWindowProc(hwnd, message, wParam, lParam);
-    StoreText(hwnd, "");  // the window name is not the edit text
-    return result;
-  }
-  ComboBoxState* s = StateOfCombo(hwnd);
-  if (message == WM_NCDESTROY) {
-    SetState(hwnd, nullptr);
-    delete s;
-    return 0;
-  }
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  return ComboMessage(hwnd, s, message, wParam, lParam);
+  return StatefulProc<ComboBoxState, kComboBoxTag, kComboBoxClass, InitCombo, ComboMessage>(
+      hwnd, message, wParam, lParam);
 }
 
 int ClosedComboHeight(HFONT font) {

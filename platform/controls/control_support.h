@@ -6,6 +6,7 @@
 
 #include "controls/control_state.h"
 #include "gdi/font_metrics.h"
+#include "platform/winuser.h"
 
 namespace plat::controls {
 
@@ -31,6 +32,31 @@ void SetState(HWND hwnd, void* state);
 template <typename T>
 T* Mutable(HWND hwnd, const char* className, uint32_t tag) {
   return static_cast<T*>(StateOf(hwnd, className, tag));
+}
+
+// The life of a control's state record around its class procedure: made on
+// WM_NCCREATE (Init then sees it with the creation data), freed on WM_NCDESTROY;
+// every message between goes to Handle with it.
+template <typename State, uint32_t Tag, const char* ClassName,
+          void (*Init)(HWND, State*, const CREATESTRUCT*),
+          LRESULT (*Handle)(HWND, State*, UINT, WPARAM, LPARAM)>
+LRESULT StatefulProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* s = new State;
+    s->tag = Tag;
+    SetState(hwnd, s);
+    LRESULT result = DefWindowProc(hwnd, message, wParam, lParam);
+    if constexpr (Init != nullptr) Init(hwnd, s, (const CREATESTRUCT*)lParam);
+    return result;
+  }
+  State* s = Mutable<State>(hwnd, ClassName, Tag);
+  if (message == WM_NCDESTROY) {
+    SetState(hwnd, nullptr);
+    delete s;
+    return 0;
+  }
+  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
+  return Handle(hwnd, s, message, wParam, lParam);
 }
 
 // WM_COMMAND to the parent: MAKEWPARAM(id, code), lParam = the control.

@@ -11,9 +11,6 @@ namespace plat::controls {
 
 namespace {
 
-EditState* StateOfEdit(HWND hwnd) {
-  return Mutable<EditState>(hwnd, kEditClass, kEditTag);
-}
 
 LineEdit LineOf(HWND hwnd, EditState* s, std::string* text) {
   RECT client = plat::win::ClientRectOf(hwnd);
@@ -119,24 +116,15 @@ LRESULT EditMessage(HWND hwnd, EditState* s, UINT message, WPARAM wParam, LPARAM
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
+void InitEdit(HWND, EditState* s, const CREATESTRUCT*) {
+  s->limit = kDefaultTextLimit;
+}
+
 }  // namespace
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* s = new EditState;
-    s->tag = kEditTag;
-    s->limit = kDefaultTextLimit;
-    SetState(hwnd, s);
-    return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-  EditState* s = StateOfEdit(hwnd);
-  if (message == WM_NCDESTROY) {
-    SetState(hwnd, nullptr);
-    delete s;
-    return 0;
-  }
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  return EditMessage(hwnd, s, message, wParam, lParam);
+  return StatefulProc<EditState, kEditTag, kEditClass, InitEdit, EditMessage>(hwnd, message, wParam,
+                                                                              lParam);
 }
 
 }  // namespace plat::controls

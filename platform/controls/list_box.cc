@@ -227,20 +227,8 @@ LRESULT ListMessage(HWND hwnd, ListBoxState* s, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* s = new ListBoxState;
-    s->tag = kListBoxTag;
-    SetState(hwnd, s);
-    return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-  ListBoxState* s = StateOfList(hwnd);
-  if (message == WM_NCDESTROY) {
-    SetState(hwnd, nullptr);
-    delete s;
-    return 0;
-  }
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  return ListMessage(hwnd, s, message, wParam, lParam);
+  return StatefulProc<ListBoxState, kListBoxTag, kListBoxClass, nullptr, ListMessage>(
+      hwnd, message, wParam, lParam);
 }
 
 bool UserClickListItem(HWND list, int index, UINT keys, bool doubleClick) {

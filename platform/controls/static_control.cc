@@ -7,9 +7,6 @@ namespace plat::controls {
 
 namespace {
 
-StaticState* StateOfStatic(HWND hwnd) {
-  return Mutable<StaticState>(hwnd, kStaticClass, kStaticTag);
-}
 
 bool IsIcon(HWND hwnd) {
   return (Style(hwnd) & SS_TYPEMASK) == SS_ICON;
@@ -54,25 +51,15 @@ LRESULT StaticMessage(HWND hwnd, StaticState* s, UINT message, WPARAM wParam, LP
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
+void InitStatic(HWND hwnd, StaticState* s, const CREATESTRUCT* cs) {
+  if (cs && (cs->style & SS_TYPEMASK) == SS_ICON) s->icon = IconNamed(hwnd, cs->lpszName);
+}
+
 }  // namespace
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* s = new StaticState;
-    s->tag = kStaticTag;
-    SetState(hwnd, s);
-    auto* cs = (const CREATESTRUCT*)lParam;
-    if (cs && (cs->style & SS_TYPEMASK) == SS_ICON) s->icon = IconNamed(hwnd, cs->lpszName);
-    return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-  StaticState* s = StateOfStatic(hwnd);
-  if (message == WM_NCDESTROY) {
-    SetState(hwnd, nullptr);
-    delete s;
-    return 0;
-  }
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  return StaticMessage(hwnd, s, message, wParam, lParam);
+  return StatefulProc<StaticState, kStaticTag, kStaticClass, InitStatic, StaticMessage>(
+      hwnd, message, wParam, lParam);
 }
 
 }  // namespace plat::controls

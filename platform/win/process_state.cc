@@ -1,6 +1,8 @@
 // Per-process odds and ends of winbase: the last-error value and the tick count.
 // The tick count is CLOCK_MONOTONIC in milliseconds, cut to 32 bits as Win32's wraps.
 #include <errno.h>
+#include <signal.h>
+#include <stdio.h>
 #include <time.h>
 
 #include "platform/winbase.h"
@@ -29,3 +31,19 @@ void Sleep(DWORD milliseconds) {
   }
 }
 
+// The tracer's pid in /proc/self/status: non-zero while a debugger is attached.
+BOOL IsDebuggerPresent() {
+  FILE* status = fopen("/proc/self/status", "r");
+  if (!status) return FALSE;
+  char line[128];
+  long tracer = 0;
+  while (fgets(line, sizeof line, status)) {
+    if (sscanf(line, "TracerPid: %ld", &tracer) == 1) break;
+  }
+  fclose(status);
+  return tracer != 0;
+}
+
+void DebugBreak() {
+  raise(SIGTRAP);
+}

@@ -82,6 +82,20 @@ void ReportNumbered(ServiceEndpoint* endpoint, const char* pattern, int number) 
   ReportEndpoint(endpoint, LOG_ERROR, "%s", text.c_str());
 }
 
+// The line above is the one operators know; this one says what to do about it.
+void ExplainBindFailure(ServiceEndpoint* endpoint, int error) {
+  if (error == WSAEACCES) {
+    ReportEndpoint(endpoint, LOG_ERROR,
+                   "Port %u is privileged: run the server as root or grant it "
+                   "CAP_NET_BIND_SERVICE.",
+                   endpoint->port);
+  } else if (error == WSAEADDRINUSE) {
+    ReportEndpoint(endpoint, LOG_ERROR,
+                   "Port %u is in use: another program (perhaps another port mapper) holds it.",
+                   endpoint->port);
+  }
+}
+
 bool layerPrepared = false;
 HWND hiddenWindow = nullptr;
 
@@ -238,7 +252,9 @@ int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters)
   address.sin_port = htons(endpoint->port);
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   if (bind(endpoint->socket, (sockaddr*)&address, sizeof address) == SOCKET_ERROR) {
-    ReportNumbered(endpoint, constants.bindFailure, WSAGetLastError());
+    int error = WSAGetLastError();
+    ReportNumbered(endpoint, constants.bindFailure, error);
+    ExplainBindFailure(endpoint, error);
     return Abandon(service);
   }
   if (service == SERVICE_NFS) SetPreferredTransferSize(parameters->preferredTransferSize);

@@ -16,6 +16,11 @@ const char kApplication[] = "wexoraconsole";
 const char kTopic[] = "console_log";
 constexpr WORD kReleaseFlag = 0x2000;
 
+// Set while a conversation starts: only the console's answer to the initiate names
+// its window. A line's acknowledge arriving after a refusal (no console window known
+// then) must not be taken for that answer, or its block would never be freed.
+ConsoleConnection* initiating = nullptr;
+
 ConsoleConnection* ConnectionOf(HWND hwnd) {
   return (ConsoleConnection*)GetWindowLongPtr(hwnd, 0);
 }
@@ -25,7 +30,7 @@ LRESULT CALLBACK ClientWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_DDE_ACK:
       if (!connection) return 0;
-      if (!connection->consoleWindow) {
+      if (!connection->consoleWindow && initiating == connection) {
         connection->consoleWindow = (HWND)lParam;
       } else if (LOWORD(wParam) == 0) {
         // A refused line: its block comes back to us, and the conversation is over.
@@ -51,8 +56,10 @@ bool StartConversation(ConsoleConnection* connection) {
   connection->applicationAtom = GlobalAddAtom(kApplication);
   connection->itemAtom = GlobalAddAtom(kTopic);
   // The console answers with WM_DDE_ACK during this send.
+  initiating = connection;
   SendMessage(console, WM_DDE_INITIATE, (WPARAM)connection->clientWindow,
               MAKELPARAM(connection->applicationAtom, connection->itemAtom));
+  initiating = nullptr;
   GlobalDeleteAtom(connection->applicationAtom);
   GlobalDeleteAtom(connection->itemAtom);
   return connection->consoleWindow != nullptr;

@@ -68,6 +68,18 @@ TEST_F(Console, ARefusedLineIsFreedHereAndTheNextLineStartsANewConversation) {
   CloseConsoleConnection(connection);
 }
 
+TEST_F(Console, EveryRefusedLineIsFreedEvenWhenItsRefusalComesAfterTheFirst) {
+  ChildProgram console(WEXORACONSOLE, "-refuse");
+  ASSERT_EQ(console.Line(), "wexoraconsole ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  // Both lines are posted before either refusal arrives.
+  ASSERT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "first"), 1);
+  ASSERT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "second"), 1);
+  EXPECT_TRUE(ServeUntil([] { return plat::ipc::LiveBlockCount() == 0; }));
+  EXPECT_EQ(connection->consoleWindow, nullptr);  // a late refusal does not restart it
+  CloseConsoleConnection(connection);
+}
+
 TEST_F(Console, TheConsoleEndingTheConversationEndsTheMessageLoop) {
   ChildProgram console(WEXORACONSOLE, "");
   ASSERT_EQ(console.Line(), "wexoraconsole ready");

@@ -1,6 +1,8 @@
 // The UDP endpoints for real, in this process, inside a private network namespace:
 // binding the fixed ports, registering with the port mapper, the receive path.
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -142,9 +144,37 @@ TEST_F(Endpoints, AServiceCantStartWithoutThePortMapperAndLeavesItsPortUnbound) 
 TEST_F(Endpoints, APortInUseGivesTheBindFailureWithItsErrorCode) {
   testsupport::UdpClient holder(111);
   EXPECT_EQ(Open(SERVICE_PORTMAP), ENDPOINT_FAILED);
-  EXPECT_EQ(logLines,
-            (std::vector<std::string>{"Port Mapper: Can't bind Port Mapper socket (10048)."}));
+  EXPECT_EQ(logLines, (std::vector<std::string>{
+                          "Port Mapper: Can't bind Port Mapper socket (10048).",
+                          "Port Mapper: Port 111 is in use: another program (perhaps another port "
+                          "mapper) holds it."}));
   EXPECT_EQ(ServiceEndpoints[SERVICE_PORTMAP], nullptr);
+}
+
+TEST_F(Endpoints, APrivilegedPortWithoutPrivilegesSaysWhatToDo) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to drop the privilege";
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    Open(SERVICE_PORTMAP);
+    for (const std::string& line : logLines)
+      (void)!write(out[1], (line + "\n").data(), line.size() + 1);
+    _exit(0);
+  }
+  close(out[1]);
+  std::string said;
+  char chunk[256];
+  ssize_t n;
+  while ((n = read(out[0], chunk, sizeof chunk)) > 0)
+    said.append(chunk, (size_t)n);
+  close(out[0]);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(said,
+            "Port Mapper: Can't bind Port Mapper socket (10013).\n"
+            "Port Mapper: Port 111 is privileged: run the server as root or grant it "
+            "CAP_NET_BIND_SERVICE.\n");
 }
 
 TEST_F(Endpoints, PcnfsdTakesItsPortFromTheServicesEntry) {

@@ -10,18 +10,7 @@
 
 namespace {
 
-std::string Shell(const std::string& command, int* status = nullptr) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return "<popen failed>";
-  char chunk[512];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-    output.append(chunk, n);
-  int rc = pclose(pipe);
-  if (status) *status = rc;
-  return output;
-}
+using testsupport::Shell;
 
 class Rpcinfo : public ::testing::Test {
  protected:

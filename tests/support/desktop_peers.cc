@@ -5,6 +5,7 @@
 #include <ftw.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,6 +110,19 @@ int ChildProgram::Wait(int timeoutMs) {
     usleep(2000);
   }
   return -1;
+}
+
+std::string Shell(const std::string& command, int* status) {
+  std::string output;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return "<popen failed>";
+  char chunk[512];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+    output.append(chunk, n);
+  int rc = pclose(pipe);
+  if (status) *status = rc;
+  return output;
 }
 
 bool ServeUntil(const std::function<bool()>& done, int timeoutMs) {

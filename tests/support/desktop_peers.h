@@ -44,6 +44,9 @@ class ChildProgram {
   bool reaped_ = false;
 };
 
+// What a shell command prints (standard output and error), and its status.
+std::string Shell(const std::string& command, int* status = nullptr);
+
 // Dispatches messages until the condition holds or the time is up.
 bool ServeUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 

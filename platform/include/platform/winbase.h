@@ -100,3 +100,7 @@ BOOL CloseHandle(HANDLE handle);
 
 inline constexpr auto& CreateFileMappingA = CreateFileMapping;
 inline constexpr auto& OpenFileMappingA = OpenFileMapping;
+
+// A debugger attached to this process (a tracer), and a breakpoint for it.
+BOOL IsDebuggerPresent();
+void DebugBreak();

@@ -103,31 +103,31 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define SC_RESTORE 0xF120
 
 // Window styles.
-#define WS_OVERLAPPED 0x00000000L
-#define WS_POPUP 0x80000000L
-#define WS_CHILD 0x40000000L
-#define WS_MINIMIZE 0x20000000L
-#define WS_VISIBLE 0x10000000L
-#define WS_DISABLED 0x08000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_MAXIMIZE 0x01000000L
-#define WS_CAPTION 0x00C00000L
-#define WS_BORDER 0x00800000L
-#define WS_DLGFRAME 0x00400000L
-#define WS_VSCROLL 0x00200000L
-#define WS_HSCROLL 0x00100000L
-#define WS_SYSMENU 0x00080000L
-#define WS_THICKFRAME 0x00040000L
-#define WS_GROUP 0x00020000L
-#define WS_TABSTOP 0x00010000L
-#define WS_MINIMIZEBOX 0x00020000L
-#define WS_MAXIMIZEBOX 0x00010000L
+#define WS_OVERLAPPED 0x00000000u
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+#define WS_MINIMIZE 0x20000000u
+#define WS_VISIBLE 0x10000000u
+#define WS_DISABLED 0x08000000u
+#define WS_CLIPSIBLINGS 0x04000000u
+#define WS_CLIPCHILDREN 0x02000000u
+#define WS_MAXIMIZE 0x01000000u
+#define WS_CAPTION 0x00C00000u
+#define WS_BORDER 0x00800000u
+#define WS_DLGFRAME 0x00400000u
+#define WS_VSCROLL 0x00200000u
+#define WS_HSCROLL 0x00100000u
+#define WS_SYSMENU 0x00080000u
+#define WS_THICKFRAME 0x00040000u
+#define WS_GROUP 0x00020000u
+#define WS_TABSTOP 0x00010000u
+#define WS_MINIMIZEBOX 0x00020000u
+#define WS_MAXIMIZEBOX 0x00010000u
 #define WS_OVERLAPPEDWINDOW \
   (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
-#define WS_EX_DLGMODALFRAME 0x00000001L
-#define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_DLGMODALFRAME 0x00000001u
+#define WS_EX_TOPMOST 0x00000008u
 
 #define CW_USEDEFAULT ((int)0x80000000)
 
@@ -475,17 +475,17 @@ HWND GetFocus();
 // WM_COMMAND, wParam = MAKEWPARAM(control id, code), lParam = the control.
 
 // Button styles, messages, states and notifications.
-#define BS_PUSHBUTTON 0x0000L
-#define BS_DEFPUSHBUTTON 0x0001L
-#define BS_CHECKBOX 0x0002L
-#define BS_AUTOCHECKBOX 0x0003L
-#define BS_RADIOBUTTON 0x0004L
-#define BS_3STATE 0x0005L
-#define BS_AUTO3STATE 0x0006L
-#define BS_GROUPBOX 0x0007L
-#define BS_AUTORADIOBUTTON 0x0009L
-#define BS_TYPEMASK 0x000FL
-#define BS_LEFTTEXT 0x0020L
+#define BS_PUSHBUTTON 0x0000u
+#define BS_DEFPUSHBUTTON 0x0001u
+#define BS_CHECKBOX 0x0002u
+#define BS_AUTOCHECKBOX 0x0003u
+#define BS_RADIOBUTTON 0x0004u
+#define BS_3STATE 0x0005u
+#define BS_AUTO3STATE 0x0006u
+#define BS_GROUPBOX 0x0007u
+#define BS_AUTORADIOBUTTON 0x0009u
+#define BS_TYPEMASK 0x000Fu
+#define BS_LEFTTEXT 0x0020u
 
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
@@ -504,17 +504,17 @@ HWND GetFocus();
 // Edit styles, messages and notifications. A single-line edit notifies
 // EN_UPDATE then EN_CHANGE for every change of its text, WM_SETTEXT included;
 // the length limit binds only what a person types.
-#define ES_LEFT 0x0000L
-#define ES_CENTER 0x0001L
-#define ES_RIGHT 0x0002L
-#define ES_MULTILINE 0x0004L
-#define ES_UPPERCASE 0x0008L
-#define ES_LOWERCASE 0x0010L
-#define ES_PASSWORD 0x0020L
-#define ES_AUTOVSCROLL 0x0040L
-#define ES_AUTOHSCROLL 0x0080L
-#define ES_NOHIDESEL 0x0100L
-#define ES_READONLY 0x0800L
+#define ES_LEFT 0x0000u
+#define ES_CENTER 0x0001u
+#define ES_RIGHT 0x0002u
+#define ES_MULTILINE 0x0004u
+#define ES_UPPERCASE 0x0008u
+#define ES_LOWERCASE 0x0010u
+#define ES_PASSWORD 0x0020u
+#define ES_AUTOVSCROLL 0x0040u
+#define ES_AUTOHSCROLL 0x0080u
+#define ES_NOHIDESEL 0x0100u
+#define ES_READONLY 0x0800u
 
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
@@ -532,13 +532,13 @@ HWND GetFocus();
 
 // Static styles, messages and notifications (the latter only with SS_NOTIFY;
 // without it a static lets mouse input through to its parent).
-#define SS_LEFT 0x0000L
-#define SS_CENTER 0x0001L
-#define SS_RIGHT 0x0002L
-#define SS_ICON 0x0003L
-#define SS_TYPEMASK 0x001FL
-#define SS_NOPREFIX 0x0080L
-#define SS_NOTIFY 0x0100L
+#define SS_LEFT 0x0000u
+#define SS_CENTER 0x0001u
+#define SS_RIGHT 0x0002u
+#define SS_ICON 0x0003u
+#define SS_TYPEMASK 0x001Fu
+#define SS_NOPREFIX 0x0080u
+#define SS_NOTIFY 0x0100u
 
 #define STM_SETICON 0x0170
 #define STM_GETICON 0x0171
@@ -550,16 +550,16 @@ HWND GetFocus();
 // from a person's action, never from LB_SETCURSEL or LB_SETSEL. Sorting and
 // searching compare without regard to case. LB_SETTABSTOPS takes quarters of
 // the list font's average character width; the default stops are 32 apart.
-#define LBS_NOTIFY 0x0001L
-#define LBS_SORT 0x0002L
-#define LBS_NOREDRAW 0x0004L
-#define LBS_MULTIPLESEL 0x0008L
-#define LBS_HASSTRINGS 0x0040L
-#define LBS_USETABSTOPS 0x0080L
-#define LBS_NOINTEGRALHEIGHT 0x0100L
-#define LBS_WANTKEYBOARDINPUT 0x0400L
-#define LBS_EXTENDEDSEL 0x0800L
-#define LBS_DISABLENOSCROLL 0x1000L
+#define LBS_NOTIFY 0x0001u
+#define LBS_SORT 0x0002u
+#define LBS_NOREDRAW 0x0004u
+#define LBS_MULTIPLESEL 0x0008u
+#define LBS_HASSTRINGS 0x0040u
+#define LBS_USETABSTOPS 0x0080u
+#define LBS_NOINTEGRALHEIGHT 0x0100u
+#define LBS_WANTKEYBOARDINPUT 0x0400u
+#define LBS_EXTENDEDSEL 0x0800u
+#define LBS_DISABLENOSCROLL 0x1000u
 #define LBS_STANDARD (LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER)
 
 #define LB_ADDSTRING 0x0180
@@ -602,14 +602,14 @@ HWND GetFocus();
 // text is the window text and it takes the focus. When a person picks an
 // entry, CBN_SELCHANGE arrives before the edit text changes (as in Win32):
 // read the entry with CB_GETCURSEL and CB_GETLBTEXT there.
-#define CBS_SIMPLE 0x0001L
-#define CBS_DROPDOWN 0x0002L
-#define CBS_DROPDOWNLIST 0x0003L
-#define CBS_AUTOHSCROLL 0x0040L
-#define CBS_SORT 0x0100L
-#define CBS_HASSTRINGS 0x0200L
-#define CBS_NOINTEGRALHEIGHT 0x0400L
-#define CBS_DISABLENOSCROLL 0x0800L
+#define CBS_SIMPLE 0x0001u
+#define CBS_DROPDOWN 0x0002u
+#define CBS_DROPDOWNLIST 0x0003u
+#define CBS_AUTOHSCROLL 0x0040u
+#define CBS_SORT 0x0100u
+#define CBS_HASSTRINGS 0x0200u
+#define CBS_NOINTEGRALHEIGHT 0x0400u
+#define CBS_DISABLENOSCROLL 0x0800u
 
 #define CB_GETEDITSEL 0x0140
 #define CB_LIMITTEXT 0x0141
@@ -657,13 +657,13 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define IDYES 6
 #define IDNO 7
 
-#define DS_ABSALIGN 0x0001L
-#define DS_SYSMODAL 0x0002L
-#define DS_3DLOOK 0x0004L
-#define DS_SETFONT 0x0040L
-#define DS_MODALFRAME 0x0080L
-#define DS_NOIDLEMSG 0x0100L
-#define DS_CENTER 0x0800L
+#define DS_ABSALIGN 0x0001u
+#define DS_SYSMODAL 0x0002u
+#define DS_3DLOOK 0x0004u
+#define DS_SETFONT 0x0040u
+#define DS_MODALFRAME 0x0080u
+#define DS_NOIDLEMSG 0x0100u
+#define DS_CENTER 0x0800u
 
 #define DM_GETDEFID (WM_USER + 0)
 #define DM_SETDEFID (WM_USER + 1)
