@@ -23,36 +23,15 @@
 #include "tests/platform/helpers/display_demo_ids.h"
 #include "tests/support/desktop_peers.h"
 #include "tests/support/udp_client.h"
+#include "tests/support/x_session.h"
 
 namespace {
 
-bool Have(const char* tool) {
-  std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return system(command.c_str()) == 0;
-}
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, p))
-      out += buffer;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
-    out.pop_back();
-  return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t nl = text.find('\n', at);
-    lines.push_back(text.substr(at, nl - at));
-    at = nl == std::string::npos ? text.size() : nl + 1;
-  }
-  return lines;
-}
+using testsupport::Geometry;
+using testsupport::Output;
+using testsupport::Screenshot;
+using testsupport::SplitLines;
+using testsupport::XSession;
 
 long long NowMs() {
   timespec t;
@@ -151,112 +130,20 @@ class Process {
   bool reaped_ = false;
 };
 
-struct Screenshot {
-  int width = 0, height = 0;
-  size_t colors = 0;
-};
-
-uint32_t Big32(const unsigned char* p) {
-  return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
-}
-
-// An xwd dump (ZPixmap, 24 or 32 bits per pixel): its size and how many colours it holds.
-Screenshot ReadXwd(const std::string& path) {
-  Screenshot shot;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return shot;
-  std::vector<unsigned char> bytes;
-  unsigned char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  fclose(f);
-  if (bytes.size() < 100) return shot;
-  auto field = [&](int i) { return Big32(&bytes[(size_t)i * 4]); };
-  uint32_t header = field(0), bpp = field(11), stride = field(12), ncolors = field(19);
-  shot.width = (int)field(4);
-  shot.height = (int)field(5);
-  size_t data = header + (size_t)ncolors * 12;
-  if (bpp != 32 || data + (size_t)stride * shot.height > bytes.size()) return shot;
-  std::set<uint32_t> colors;
-  for (int y = 0; y < shot.height; ++y) {
-    for (int x = 0; x < shot.width; ++x) {
-      const unsigned char* p = &bytes[data + (size_t)y * stride + (size_t)x * 4];
-      colors.insert((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16);
-    }
-  }
-  shot.colors = colors.size();
-  return shot;
-}
-
-struct Geometry {
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
 class DisplayTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("xwd") || !Have("xwininfo"))
-      GTEST_SKIP() << "Xvfb, xdotool, xwd or xwininfo is missing";
-    StartX();
-    if (display_.empty()) GTEST_SKIP() << "Xvfb did not start";
-    setenv("DISPLAY", display_.c_str(), 1);
+    if (!XSession::Available()) GTEST_SKIP() << "Xvfb, xdotool, xwd or xwininfo is missing";
+    x_.Start();
+    if (x_.display().empty()) GTEST_SKIP() << "Xvfb did not start";
     setenv("PLATFORM_DISPLAY", "fltk", 1);
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // the X libraries keep caches to the end
-    shots_ = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/display-shots-" +
-             std::to_string(getpid());
-    mkdir(shots_.c_str(), 0755);
-    printf("screenshots in %s (display %s)\n", shots_.c_str(), display_.c_str());
+    shots_ = x_.shots();
   }
 
   void TearDown() override {
     demo_.reset();
     wm_.reset();
-    if (xvfb_ > 0) {
-      kill(xvfb_, SIGTERM);
-      waitpid(xvfb_, nullptr, 0);
-    }
-  }
-
-  // Xvfb on a display number of this test's own, tried until one is free: servers
-  // left to choose race each other when tests start together.
-  void StartX() {
-    for (int attempt = 0; attempt < 20 && display_.empty(); ++attempt) {
-      int number = 200 + (getpid() + attempt * 37) % 700;
-      std::string name = ":" + std::to_string(number);
-      if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
-      int fds[2];
-      if (pipe(fds) != 0) return;
-      xvfb_ = fork();
-      if (xvfb_ == 0) {
-        close(fds[0]);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
-               "1024x768x24", "-nolisten", "tcp", (char*)nullptr);
-        _exit(127);
-      }
-      close(fds[1]);
-      pollfd p{fds[0], POLLIN, 0};
-      char written[16] = {};
-      bool ready = poll(&p, 1, 10000) > 0 && read(fds[0], written, sizeof written - 1) > 0;
-      close(fds[0]);
-      // A server that lost the race for the number ends; another's must not be taken.
-      ready = ready && waitpid(xvfb_, nullptr, WNOHANG) == 0 && atoi(written) == number;
-      // Taken only once a client connects.
-      for (long long end = NowMs() + 5000; ready && NowMs() < end; usleep(100000)) {
-        std::string probe = "DISPLAY=" + name + " xdotool getdisplaygeometry >/dev/null 2>&1";
-        if (system(probe.c_str()) == 0) {
-          display_ = name;
-          break;
-        }
-      }
-      if (!display_.empty()) break;
-      kill(xvfb_, SIGKILL);
-      waitpid(xvfb_, nullptr, 0);
-      xvfb_ = -1;
-    }
   }
 
   void StartWindowManager() {
@@ -280,55 +167,6 @@ class DisplayTest : public testing::Test {
     ASSERT_FALSE(ready_.empty());
     main_ = WindowNamed("Display Demo", false);
     ASSERT_FALSE(main_.empty());
-  }
-
-  // The X window with this title; visible only when asked.
-  std::string WindowNamed(const std::string& title, bool visible = true, int timeoutMs = 5000) {
-    long long end = NowMs() + timeoutMs;
-    while (NowMs() < end) {
-      std::string id = Shell("xdotool search " + std::string(visible ? "--onlyvisible " : "") +
-                             "--name '^" + title + "$' 2>/dev/null | head -1");
-      if (!id.empty()) return id;
-      usleep(50000);
-    }
-    return "";
-  }
-
-  bool Viewable(const std::string& id) {
-    return Shell("xwininfo -id " + id + " | grep 'Map State'").find("IsViewable") !=
-           std::string::npos;
-  }
-
-  Geometry GeometryOf(const std::string& id) {
-    Geometry g;
-    std::string out = Shell("xwininfo -id " + id);
-    auto value = [&](const char* key) {
-      size_t at = out.find(key);
-      return at == std::string::npos ? 0 : atoi(out.c_str() + at + strlen(key));
-    };
-    g.x = value("Absolute upper-left X:");
-    g.y = value("Absolute upper-left Y:");
-    g.width = value("Width:");
-    g.height = value("Height:");
-    return g;
-  }
-
-  Screenshot Shoot(const std::string& id, const std::string& name) {
-    Shell("sleep 0.3");  // the last drawing reaches the server
-    std::string path = shots_ + "/" + name + ".xwd";
-    Shell("xwd -silent -id " + id + " -out " + path);
-    if (access("/usr/bin/convert", X_OK) == 0)
-      Shell("/usr/bin/convert " + path + " " + shots_ + "/" + name + ".png");
-    return ReadXwd(path);
-  }
-
-  // Lets the program finish what a person's last gesture started (showing a
-  // pop-up, taking the grab) before the next input comes.
-  void Settle() { usleep(300000); }
-
-  void Xdo(const std::string& arguments) { Shell("xdotool " + arguments); }
-  void Click(int x, int y) {
-    Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   }
 
   // The screen rectangle the demo printed for a dialog control ("at ID l t r b").
@@ -357,8 +195,17 @@ class DisplayTest : public testing::Test {
     return WindowNamed("Demo Setup");
   }
 
-  std::string display_;
-  pid_t xvfb_ = -1;
+  std::string WindowNamed(const std::string& title, bool visible = true) {
+    return x_.WindowNamed(title, visible);
+  }
+  bool Viewable(const std::string& id) { return x_.Viewable(id); }
+  Geometry GeometryOf(const std::string& id) { return x_.GeometryOf(id); }
+  Screenshot Shoot(const std::string& id, const std::string& name) { return x_.Shoot(id, name); }
+  void Settle() { XSession::Settle(); }
+  void Xdo(const std::string& arguments) { x_.Xdo(arguments); }
+  void Click(int x, int y) { x_.Click(x, y); }
+
+  XSession x_;
   std::string shots_;
   std::unique_ptr<Process> wm_;
   std::unique_ptr<Process> demo_;
@@ -404,7 +251,7 @@ TEST_F(DisplayTest, ScreenshotsShowTheMainWindowTheDialogsAndTheirFullSize) {
   std::string box;
   for (long long end = NowMs() + 5000; box.empty() && NowMs() < end; usleep(50000)) {
     for (const std::string& id :
-         Lines(Shell("xdotool search --onlyvisible --name '^Display Demo$'"))) {
+         SplitLines(Output("xdotool search --onlyvisible --name '^Display Demo$'"))) {
       if (id != main_) box = id;
     }
   }
