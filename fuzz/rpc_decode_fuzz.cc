@@ -46,21 +46,7 @@ void Dispatch(ServiceId service, RpcRequest* request) {
 }
 
 void Decode(ServiceId service, ReceiveBuffer* buffer) {
-  ServiceEndpoint* endpoint = ServiceEndpoints[service];
-  switch (service) {
-    case SERVICE_NFS:
-      DecodeNfsCall(endpoint, buffer);
-      break;
-    case SERVICE_PORTMAP:
-      DecodePortMapCall(endpoint, buffer);
-      break;
-    case SERVICE_MOUNT:
-      DecodeMountCall(endpoint, buffer);
-      break;
-    default:
-      DecodePcnfsCall(endpoint, buffer);
-      break;
-  }
+  DecodeServiceCall(service, ServiceEndpoints[service], buffer);
 }
 
 }  // namespace

@@ -136,3 +136,21 @@ void HandleTOLMidEvent(RpcRequest* request) {
 void HandlePCNFSEvent(RpcRequest* request) {
   DispatchProgramRequest(&PcnfsProgram, request);
 }
+
+void DecodeServiceCall(ServiceId service, ServiceEndpoint* endpoint, ReceiveBuffer* buffer) {
+  switch (service) {
+    case SERVICE_NFS:
+      DecodeNfsCall(endpoint, buffer);
+      break;
+    case SERVICE_PORTMAP:
+      DecodePortMapCall(endpoint, buffer);
+      break;
+    case SERVICE_MOUNT:
+      DecodeMountCall(endpoint, buffer);
+      break;
+    case SERVICE_PCNFSD:
+    case SERVICE_COUNT:
+      DecodePcnfsCall(endpoint, buffer);
+      break;
+  }
+}

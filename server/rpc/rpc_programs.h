@@ -15,6 +15,9 @@ void DecodeMountCall(ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
 void DecodeNfsCall(ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
 void DecodePcnfsCall(ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
 
+// The decoder of the service's program.
+void DecodeServiceCall(ServiceId service, ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
+
 void HandlePortMapEvent(RpcRequest* request);
 void HandleMountEvent(RpcRequest* request);
 void HandleTOLMidEvent(RpcRequest* request);

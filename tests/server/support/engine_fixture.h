@@ -51,21 +51,7 @@ class EngineTest : public ::testing::Test {
     ReceiveBuffer* buffer =
         MakeReceiveBuffer(bytes.data(), bytes.size(), kClientAddress, kClientPort);
     ASSERT_NE(buffer, nullptr);
-    ServiceEndpoint* endpoint = ServiceEndpoints[service];
-    switch (service) {
-      case SERVICE_NFS:
-        DecodeNfsCall(endpoint, buffer);
-        break;
-      case SERVICE_PORTMAP:
-        DecodePortMapCall(endpoint, buffer);
-        break;
-      case SERVICE_MOUNT:
-        DecodeMountCall(endpoint, buffer);
-        break;
-      default:
-        DecodePcnfsCall(endpoint, buffer);
-        break;
-    }
+    DecodeServiceCall(service, ServiceEndpoints[service], buffer);
   }
   static void Deliver(ServiceId service, const CallBuilder& call) {
     Deliver(service, call.bytes());
