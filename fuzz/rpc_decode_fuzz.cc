@@ -28,23 +28,6 @@ bool OpenEndpoints() {
   return true;
 }
 
-void Dispatch(ServiceId service, RpcRequest* request) {
-  switch (service) {
-    case SERVICE_NFS:
-      HandleTOLMidEvent(request);
-      break;
-    case SERVICE_PORTMAP:
-      HandlePortMapEvent(request);
-      break;
-    case SERVICE_MOUNT:
-      HandleMountEvent(request);
-      break;
-    default:
-      HandlePCNFSEvent(request);
-      break;
-  }
-}
-
 void Decode(ServiceId service, ReceiveBuffer* buffer) {
   DecodeServiceCall(service, ServiceEndpoints[service], buffer);
 }
@@ -67,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Decode(service, buffer);
   int served = 0;
   while (RpcRequest* request = NextRequest(service)) {
-    Dispatch(service, request);
+    DispatchServiceRequest(service, request);
     served++;
   }
   // One datagram gives at most one request and at most one reply, of whole words.

@@ -5,6 +5,7 @@
 #include "rpc/rpc_programs.h"
 
 #include "portmap/portmap_procedures.h"
+#include "rpc/rpc_request.h"
 
 namespace {
 
@@ -153,4 +154,26 @@ void DecodeServiceCall(ServiceId service, ServiceEndpoint* endpoint, ReceiveBuff
       DecodePcnfsCall(endpoint, buffer);
       break;
   }
+}
+
+void DispatchServiceRequest(ServiceId service, RpcRequest* request) {
+  switch (service) {
+    case SERVICE_NFS:
+      HandleTOLMidEvent(request);
+      break;
+    case SERVICE_PORTMAP:
+      HandlePortMapEvent(request);
+      break;
+    case SERVICE_MOUNT:
+      HandleMountEvent(request);
+      break;
+    case SERVICE_PCNFSD:
+    case SERVICE_COUNT:
+      HandlePCNFSEvent(request);
+      break;
+  }
+}
+
+void ServeNextRequest(ServiceId service) {
+  if (RpcRequest* request = NextRequest(service)) DispatchServiceRequest(service, request);
 }

@@ -18,6 +18,11 @@ void DecodePcnfsCall(ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
 // The decoder of the service's program.
 void DecodeServiceCall(ServiceId service, ServiceEndpoint* endpoint, ReceiveBuffer* buffer);
 
+// The dispatcher of the service's program, and what one request-ready notice asks
+// for: the service's oldest request handed to it (nothing when none is queued).
+void DispatchServiceRequest(ServiceId service, RpcRequest* request);
+void ServeNextRequest(ServiceId service);
+
 void HandlePortMapEvent(RpcRequest* request);
 void HandleMountEvent(RpcRequest* request);
 void HandleTOLMidEvent(RpcRequest* request);

@@ -34,7 +34,6 @@ struct ServiceConstants {
   const char* createFailure;
   const char* bindFailure;
   Registration registrations[2];
-  void (*decode)(ServiceEndpoint*, ReceiveBuffer*);
 };
 
 const ServiceConstants kServices[SERVICE_COUNT] = {
@@ -44,24 +43,21 @@ const ServiceConstants kServices[SERVICE_COUNT] = {
      "NFS File Service",
      "Can't create NFS Server socket (%d).",
      "Can't bind socket (%d).",
-     {{100003, 2, "Warning: NFS Can't register port (%d)."}},
-     DecodeNfsCall},
+     {{100003, 2, "Warning: NFS Can't register port (%d)."}}},
     {100000,
      111,
      3026,
      nullptr,
      "Can't create Port Mapper socket (%d).",
      "Can't bind Port Mapper socket (%d).",
-     {},
-     DecodePortMapCall},
+     {}},
     {100005,
      1058,
      3027,
      "NFS Mount Service",
      "Can't create Mount Daemon socket (%d).",
      "Can't bind Mount Daemon socket (%d).",
-     {{100005, 1, "Warning: Mount Daemon Can't register port (%d)."}},
-     DecodeMountCall},
+     {{100005, 1, "Warning: Mount Daemon Can't register port (%d)."}}},
     {150001,
      0,
      3028,
@@ -69,8 +65,7 @@ const ServiceConstants kServices[SERVICE_COUNT] = {
      "Can't create PCNFS Daemon socket (%d).",
      "Can't bind PCNFSD socket (%d).",
      {{150001, 1, "Warning: PCNFSD Can't register port (%d)."},
-      {150001, 2, "Warning: PCNFSD Can't register port for version 2 (%d)."}},
-     DecodePcnfsCall},
+      {150001, 2, "Warning: PCNFSD Can't register port for version 2 (%d)."}}},
 };
 
 // The texts above hold one "%d" each; it is filled here rather than by printf, so
@@ -139,7 +134,7 @@ void Receive(ServiceId service, ServiceEndpoint* endpoint) {
     return;
   }
   buffer->length = (int16_t)length;
-  kServices[service].decode(endpoint, buffer);
+  DecodeServiceCall(service, endpoint, buffer);
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,7 +9,6 @@
 #include "config/export_table.h"
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
-#include "rpc/rpc_request.h"
 #include "ui/about_box.h"
 #include "ui/log_file_setup.h"
 #include "ui/status_bar.h"
@@ -35,16 +34,15 @@ constexpr Heading kPortHeading{"Port Mapper Table",
 // Menu help of the drop-down titles, by their position on the menu bar.
 constexpr int kTitleHelp[] = {IDS_FILE_MENU, IDS_DISPLAY_MENU, IDS_OPTIONS_MENU, IDS_HELP_MENU};
 
-struct ServiceDispatch {
+struct RequestReady {
   UINT message;
   ServiceId service;
-  void (*dispatch)(RpcRequest*);
 };
-constexpr ServiceDispatch kDispatch[] = {
-    {kPortMapReady, SERVICE_PORTMAP, HandlePortMapEvent},
-    {kMountReady, SERVICE_MOUNT, HandleMountEvent},
-    {kNfsReady, SERVICE_NFS, HandleTOLMidEvent},
-    {kPcnfsReady, SERVICE_PCNFSD, HandlePCNFSEvent},
+constexpr RequestReady kRequestReady[] = {
+    {kPortMapReady, SERVICE_PORTMAP},
+    {kMountReady, SERVICE_MOUNT},
+    {kNfsReady, SERVICE_NFS},
+    {kPcnfsReady, SERVICE_PCNFSD},
 };
 
 HGDIOBJ ListFontOrSystem(ServerRecord* server) {
@@ -211,9 +209,9 @@ void OnCommand(HWND hwnd, ServerRecord* server, int id, int code) {
 }
 
 bool DispatchRequest(UINT message) {
-  for (const ServiceDispatch& d : kDispatch) {
-    if (d.message != message) continue;
-    if (RpcRequest* request = NextRequest(d.service)) d.dispatch(request);
+  for (const RequestReady& r : kRequestReady) {
+    if (r.message != message) continue;
+    ServeNextRequest(r.service);
     return true;
   }
   return false;
@@ -300,7 +298,7 @@ BOOL CreateMainLists(ServerRecord* server) {
   HINSTANCE instance = GetModuleHandle(nullptr);
   for (ListSpec& wanted : lists) {
     *wanted.slot = CreateWindow("Listbox", nullptr, wanted.style, 0, server->listTop, client.right,
-                              height, main, (HMENU)(INT_PTR)wanted.id, instance, nullptr);
+                                height, main, (HMENU)(INT_PTR)wanted.id, instance, nullptr);
     if (!*wanted.slot) {
       for (ListSpec& made : lists) {
         if (*made.slot) DestroyWindow(*made.slot);

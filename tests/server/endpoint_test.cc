@@ -12,7 +12,6 @@
 
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
-#include "rpc/rpc_request.h"
 #include "rpc/udp_endpoint.h"
 #include "support/call_builder.h"
 #include "tests/support/udp_client.h"
@@ -38,19 +37,18 @@ struct ServiceRow {
   ServiceId id;
   UINT ready;
   LogCallback log;
-  void (*dispatch)(RpcRequest*);
 };
 const ServiceRow kRows[] = {
-    {SERVICE_NFS, kNfsRequestReady, NfsLog, HandleTOLMidEvent},
-    {SERVICE_PORTMAP, kPortMapRequestReady, PortMapLog, HandlePortMapEvent},
-    {SERVICE_MOUNT, kMountRequestReady, MountLog, HandleMountEvent},
-    {SERVICE_PCNFSD, kPcnfsRequestReady, PcnfsLog, HandlePCNFSEvent},
+    {SERVICE_NFS, kNfsRequestReady, NfsLog},
+    {SERVICE_PORTMAP, kPortMapRequestReady, PortMapLog},
+    {SERVICE_MOUNT, kMountRequestReady, MountLog},
+    {SERVICE_PCNFSD, kPcnfsRequestReady, PcnfsLog},
 };
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   for (const ServiceRow& row : kRows) {
     if (message != row.ready) continue;
-    if (RpcRequest* request = NextRequest(row.id)) row.dispatch(request);
+    ServeNextRequest(row.id);
     return 0;
   }
   return DefWindowProc(hwnd, message, wParam, lParam);

@@ -8,7 +8,6 @@
 #include "platform/windows.h"
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
-#include "rpc/rpc_request.h"
 #include "rpc/udp_endpoint.h"
 
 namespace {
@@ -35,21 +34,20 @@ struct Service {
   ServiceId id;
   UINT ready;
   LogCallback log;
-  void (*dispatch)(RpcRequest*);
 };
 
 // The server's start order: the port mapper first, NFS before mount.
 const Service kServices[] = {
-    {"portmap", SERVICE_PORTMAP, kPortMapRequestReady, PortMapLog, HandlePortMapEvent},
-    {"nfs", SERVICE_NFS, kNfsRequestReady, NfsLog, HandleTOLMidEvent},
-    {"mount", SERVICE_MOUNT, kMountRequestReady, MountLog, HandleMountEvent},
-    {"pcnfsd", SERVICE_PCNFSD, kPcnfsRequestReady, PcnfsLog, HandlePCNFSEvent},
+    {"portmap", SERVICE_PORTMAP, kPortMapRequestReady, PortMapLog},
+    {"nfs", SERVICE_NFS, kNfsRequestReady, NfsLog},
+    {"mount", SERVICE_MOUNT, kMountRequestReady, MountLog},
+    {"pcnfsd", SERVICE_PCNFSD, kPcnfsRequestReady, PcnfsLog},
 };
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   for (const Service& s : kServices) {
     if (message != s.ready) continue;
-    if (RpcRequest* request = NextRequest(s.id)) s.dispatch(request);
+    ServeNextRequest(s.id);
     return 0;
   }
   if (message == WM_DESTROY) PostQuitMessage(0);

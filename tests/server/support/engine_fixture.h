@@ -57,26 +57,10 @@ class EngineTest : public ::testing::Test {
     Deliver(service, call.bytes());
   }
 
-  static void Dispatch(ServiceId service, RpcRequest* request) {
-    switch (service) {
-      case SERVICE_NFS:
-        HandleTOLMidEvent(request);
-        break;
-      case SERVICE_PORTMAP:
-        HandlePortMapEvent(request);
-        break;
-      case SERVICE_MOUNT:
-        HandleMountEvent(request);
-        break;
-      default:
-        HandlePCNFSEvent(request);
-        break;
-    }
-  }
   // What the main window does for each request-ready notice.
   static void ServeAll(ServiceId service) {
     while (RpcRequest* request = NextRequest(service))
-      Dispatch(service, request);
+      DispatchServiceRequest(service, request);
   }
 
   static int Queued(ServiceId service) {
