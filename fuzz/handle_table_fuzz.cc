@@ -14,25 +14,12 @@
 #include "nfs/file_handle.h"
 #include "nfs/handle_table.h"
 #include "platform/io.h"
+#include "store_fuzz_support.h"
 
 namespace {
 
 std::string scratch;
 std::string tablePath;
-
-int NoSync(int) {
-  return 0;
-}
-
-// Durability is not what is fuzzed; syncing every input would only slow it.
-const TableFileOps kFuzzFileOps = {_read, _write, _lseek, NoSync};
-
-void WriteTable(const uint8_t* data, size_t size) {
-  int fd = open(tablePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) abort();
-  if (write(fd, data, size) != (ssize_t)size) abort();
-  close(fd);
-}
 
 void Exercise(const uint8_t* data, size_t size) {
   for (uint16_t bucket = 0; bucket <= 20; bucket++)
@@ -75,7 +62,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  WriteTable(data, size);
+  WriteHostFile(tablePath, data, size);
   if (OpenHandleTableWithOps("c:\\", 1, &kFuzzFileOps)) {
     Exercise(data, size);
     CloseHandleTable();

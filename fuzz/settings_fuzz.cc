@@ -16,24 +16,12 @@
 #include "config/user_table.h"
 #include "nfs/handle_table.h"
 #include "platform/io.h"
+#include "store_fuzz_support.h"
 
 namespace {
 
 std::string scratch;
 std::string drive;
-
-int NoSync(int) {
-  return 0;
-}
-
-const TableFileOps kFuzzFileOps = {_read, _write, _lseek, NoSync};
-
-void WriteHostFile(const std::string& path, const uint8_t* data, size_t size) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) abort();
-  if (write(fd, data, size) != (ssize_t)size) abort();
-  close(fd);
-}
 
 // The scratch drive goes when the bounded run ends.
 void RemoveScratch() {
