@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "config/user_table.h"
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
 #include "rpc/rpc_request.h"
@@ -25,6 +26,10 @@ bool OpenEndpoints() {
     endpoint->logCallback = TouchLine;
     endpoint->debug = 1;
   }
+  // A user for PCNFSD's AUTH to find.
+  UserEntry* user = NewUser();
+  strcpy(user->username, "guest");
+  strcpy(user->password, "Secret");
   return true;
 }
 

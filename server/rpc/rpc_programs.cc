@@ -4,6 +4,7 @@
 // is a change of that row alone.
 #include "rpc/rpc_programs.h"
 
+#include "pcnfsd/pcnfsd_procedures.h"
 #include "portmap/portmap_procedures.h"
 #include "rpc/rpc_request.h"
 
@@ -56,13 +57,14 @@ constexpr ProcedureRow kNfsRows[] = {
 };
 
 constexpr ProcedureRow kPcnfsRows[] = {
-  {1,     1,   FALSE, {S, S},          12,         FIXED, 12,  nullptr},  // AUTH
-  {1,     2,   TRUE,  {S, S},          264,        PROC,  0,   nullptr},  // PR_INIT
-  {1,     3,   TRUE,  {S, S, S, S, S}, 4,          PROC,  0,   nullptr},  // PR_START
-  {2,     1,   FALSE, {S, S},          552,        PROC,  0,   nullptr},  // INFO
-  {2,     2,   TRUE,  {S, S, S},       524,        PROC,  0,   nullptr},  // PR_INIT
-  {2,     3,   TRUE,  {S, S, S, S, S, U, S}, 264,  PROC,  0,   nullptr},  // PR_START
-  {2,     4,   FALSE, {},              kWholeArea, PROC,  0,   nullptr},  // PR_LIST
+  // Names and passwords are opaque: their bytes are scrambled, any may be zero.
+  {1,     1,   FALSE, {OP, OP},        12,         FIXED, 12,  PcnfsAuth},
+  {1,     2,   TRUE,  {S, S},          264,        PROC,  0,   PcnfsPrInit},
+  {1,     3,   TRUE,  {S, S, S, S, S}, 4,          PROC,  0,   PcnfsPrStart},
+  {2,     1,   FALSE, {S, S},          552,        PROC,  0,   PcnfsInfo2},
+  {2,     2,   TRUE,  {S, S, S},       524,        PROC,  0,   PcnfsPrInit2},
+  {2,     3,   TRUE,  {S, S, S, S, S, U, S}, 264,  PROC,  0,   PcnfsPrStart2},
+  {2,     4,   FALSE, {},              kWholeArea, PROC,  0,   PcnfsPrList2},
   {2,     5,   TRUE,  {S, S, S, U, S}, 4,          PROC,  0,   nullptr},  // PR_QUEUE
   {2,     6,   TRUE,  {S, S},          540,        PROC,  0,   nullptr},  // PR_STATUS
   {2,     7,   TRUE,  {S, S, S, S, S}, 264,        PROC,  0,   nullptr},  // PR_CANCEL
@@ -71,7 +73,7 @@ constexpr ProcedureRow kPcnfsRows[] = {
   {2,     10,  TRUE,  {S, S, S, S, S}, 264,        PROC,  0,   nullptr},  // PR_HOLD
   {2,     11,  TRUE,  {S, S, S, S, S}, 264,        PROC,  0,   nullptr},  // PR_RELEASE
   {2,     12,  FALSE, {S, REST},       4,          PROC,  0,   nullptr},  // MAPID
-  {2,     13,  FALSE, {S, S, S, S},    40,         FIXED, 40,  nullptr},  // AUTH
+  {2,     13,  FALSE, {S, OP, OP, S},  48,         FIXED, 48,  PcnfsAuth2},
   {2,     14,  TRUE,  {S, S, S, S},    264,        PROC,  0,   nullptr},  // ALERT
 };
 // clang-format on
