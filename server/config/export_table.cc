@@ -95,9 +95,21 @@ int FirstFreeExportSlot() {
 }
 
 ExportEntry* FindExportByPath(const char* path) {
-  for (ExportEntry* entry : slots)
-    if (entry && strncmp(path, entry->path, strlen(entry->path)) == 0) return Checked(entry);
-  return nullptr;
+  ExportEntry* best = nullptr;
+  size_t bestLength = 0;
+  for (ExportEntry* entry : slots) {
+    if (!entry) continue;
+    size_t length = strlen(entry->path);
+    if (strncmp(path, entry->path, length) != 0) continue;
+    // A whole component must match: c:\data is no prefix of c:\database.
+    BOOL boundary = path[length] == '\0' || path[length] == '\\' ||
+                    (length > 0 && entry->path[length - 1] == '\\');
+    if (boundary && (!best || length > bestLength)) {
+      best = entry;
+      bestLength = length;
+    }
+  }
+  return Checked(best);
 }
 
 ExportEntry* FindExportByRoot(uint16_t bucket, uint16_t serial) {

@@ -24,8 +24,8 @@ void SaveExport(const char* iniFile, const ExportEntry* entry, ExportSave how);
 
 // kExportSlots when every slot is taken.
 int FirstFreeExportSlot();
-// The first export in slot order whose path is a prefix of `path`, byte for
-// byte: c:\data also matches c:\database.
+// The export whose path is `path` or an ancestor of it, by whole components
+// and byte for byte (case matters); the most specific one when several are.
 ExportEntry* FindExportByPath(const char* path);
 ExportEntry* FindExportByRoot(uint16_t bucket, uint16_t serial);
 BOOL IsExportOwner(const UserEntry* user);

@@ -163,6 +163,18 @@ void WriteField(const char* iniFile, const SettingField* field, const ServerSett
 
 }  // namespace
 
+namespace {
+const ServerSettings* activeSettings;
+}  // namespace
+
+const ServerSettings* ActiveSettings() {
+  return activeSettings;
+}
+
+void UseSettings(const ServerSettings* settings) {
+  activeSettings = settings;
+}
+
 void ReadServerSettings(const char* iniFile, ServerSettings* settings) {
   for (int id = 0; id < F_VERSION; id++)
     ReadField(iniFile, &kFields[id], settings);

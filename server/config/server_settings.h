@@ -48,6 +48,12 @@ enum SettingKey {
   SETTING_SERVER_DIALOG,
 };
 
+// The settings the running server works with: the record LoadSettings filled,
+// or null before that and after shut-down. Services read their switches here
+// on every call, so an operator's change applies to the next request.
+const ServerSettings* ActiveSettings();
+void UseSettings(const ServerSettings* settings);
+
 // Each key with its default when absent or empty.
 void ReadServerSettings(const char* iniFile, ServerSettings* settings);
 // Failures of the private-profile calls are not reported.

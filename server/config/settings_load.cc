@@ -6,6 +6,7 @@
 
 BOOL LoadSettings(const char* iniFile, ServerSettings* settings) {
   ReadServerSettings(iniFile, settings);
+  UseSettings(settings);
   if (LoadUsers(iniFile) && LoadGroups(iniFile)) return TRUE;
   FreeUserList();
   FreeGroupList();

@@ -72,9 +72,15 @@ void DispatchProgramRequest(const ProgramTable* table, RpcRequest* request) {
     ReleaseRequest(request);
     return;
   }
+  const ProgramHooks* hooks = table->hooks;
+  if (hooks && hooks->replay && hooks->replay(request)) {
+    ReplySuccess(request);
+    return;
+  }
   uint32_t length = row->handler(request);
   if (row->lengthRule == LENGTH_FIXED) length = row->resultLength;
   assert(length <= row->resultArea);
   request->resultLength = (uint16_t)(length <= row->resultArea ? length : row->resultArea);
+  if (hooks && hooks->finish) hooks->finish(request);
   ReplySuccess(request);
 }

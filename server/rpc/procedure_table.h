@@ -31,6 +31,15 @@ struct ProcedureRow {
   ProcedureHandler handler;
 };
 
+// Steps a program may add around its procedures (each may be null).
+struct ProgramHooks {
+  // TRUE when the request's results are already known (a retransmitted call):
+  // the handler is skipped and they are sent.
+  BOOL (*replay)(RpcRequest* request);
+  // After the handler, before the reply goes: the results are final.
+  void (*finish)(RpcRequest* request);
+};
+
 struct ProgramTable {
   ServiceId service;
   uint32_t program;
@@ -40,6 +49,7 @@ struct ProgramTable {
   BOOL authUnixAll;
   const ProcedureRow* rows;
   int rowCount;
+  const ProgramHooks* hooks;
 };
 
 const ProcedureRow* FindProcedure(const ProgramTable* table, uint32_t version, uint32_t procedure);

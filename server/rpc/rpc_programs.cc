@@ -4,6 +4,9 @@
 // is a change of that row alone.
 #include "rpc/rpc_programs.h"
 
+#include "mount/mount_procedures.h"
+#include "nfs/nfs_call.h"
+#include "nfs/nfs_procedures.h"
 #include "pcnfsd/pcnfsd_procedures.h"
 #include "portmap/portmap_procedures.h"
 #include "rpc/rpc_request.h"
@@ -32,28 +35,29 @@ constexpr ProcedureRow kPortMapRows[] = {
 };
 
 constexpr ProcedureRow kMountRows[] = {
-  {1,     1,   TRUE,  {S},             36,         FIXED, 36,  nullptr},  // MNT
+  {1,     1,   TRUE,  {S},             36,         FIXED, 36,  MountMnt},
   {1,     2,   FALSE, {},              kWholeArea, PROC,  0,   nullptr},  // DUMP
-  {1,     3,   TRUE,  {S},             0,          FIXED, 0,   nullptr},  // UMNT
-  {1,     4,   TRUE,  {},              0,          FIXED, 0,   nullptr},  // UMNTALL
-  {1,     5,   FALSE, {},              kWholeArea, PROC,  0,   nullptr},  // EXPORT
+  {1,     3,   TRUE,  {S},             0,          FIXED, 0,   MountUmnt},
+  {1,     4,   TRUE,  {},              0,          FIXED, 0,   MountUmntAll},
+  {1,     5,   FALSE, {},              kWholeArea, PROC,  0,   MountExport},
 };
 
 // AUTH_UNIX is checked program-wide (authUnixAll), so the column stays FALSE.
+// Names are opaque: their bytes are checked whole, NUL included.
 constexpr ProcedureRow kNfsRows[] = {
-  {2,     1,   FALSE, {FH},            72,         PROC,  0,   nullptr},  // GETATTR
-  {2,     2,   FALSE, {FH, SA},        72,         PROC,  0,   nullptr},  // SETATTR
-  {2,     4,   FALSE, {FH, S},         104,        PROC,  0,   nullptr},  // LOOKUP
-  {2,     6,   FALSE, {FH, U, U, U},   kWholeArea, PROC,  0,   nullptr},  // READ
-  {2,     8,   FALSE, {FH, U, U, U, OP}, 72,       PROC,  0,   nullptr},  // WRITE
-  {2,     9,   FALSE, {FH, S, SA},     104,        PROC,  0,   nullptr},  // CREATE
-  {2,     10,  FALSE, {FH, S},         4,          FIXED, 4,   nullptr},  // REMOVE
-  {2,     11,  FALSE, {FH, S, FH, S},  4,          FIXED, 4,   nullptr},  // RENAME
-  {2,     12,  FALSE, {FH, FH, S},     4,          FIXED, 4,   nullptr},  // LINK
-  {2,     14,  FALSE, {FH, S, SA},     104,        PROC,  0,   nullptr},  // MKDIR
-  {2,     15,  FALSE, {FH, S},         4,          FIXED, 4,   nullptr},  // RMDIR
-  {2,     16,  FALSE, {FH, CK, U},     kWholeArea, PROC,  0,   nullptr},  // READDIR
-  {2,     17,  FALSE, {FH},            24,         PROC,  0,   nullptr},  // STATFS
+  {2,     1,   FALSE, {FH},            72,         PROC,  0,   NfsGetAttr},
+  {2,     2,   FALSE, {FH, SA},        72,         PROC,  0,   NfsSetAttr},
+  {2,     4,   FALSE, {FH, OP},        104,        PROC,  0,   NfsLookup},
+  {2,     6,   FALSE, {FH, U, U, U},   kWholeArea, PROC,  0,   NfsRead},
+  {2,     8,   FALSE, {FH, U, U, U, OP}, 72,       PROC,  0,   NfsWrite},
+  {2,     9,   FALSE, {FH, OP, SA},    104,        PROC,  0,   NfsCreate},
+  {2,     10,  FALSE, {FH, OP},        4,          FIXED, 4,   NfsRemove},
+  {2,     11,  FALSE, {FH, OP, FH, OP}, 4,         FIXED, 4,   NfsRename},
+  {2,     12,  FALSE, {FH, FH, OP},    4,          FIXED, 4,   NfsLink},
+  {2,     14,  FALSE, {FH, OP, SA},    104,        PROC,  0,   NfsMkdir},
+  {2,     15,  FALSE, {FH, OP},        4,          FIXED, 4,   NfsRmdir},
+  {2,     16,  FALSE, {FH, CK, U},     kWholeArea, PROC,  0,   NfsReadDir},
+  {2,     17,  FALSE, {FH},            24,         PROC,  0,   NfsStatFs},
 };
 
 constexpr ProcedureRow kPcnfsRows[] = {
@@ -105,7 +109,8 @@ const ProgramTable NfsProgram = {.service = SERVICE_NFS,
                                  .highVersion = 2,
                                  .authUnixAll = TRUE,
                                  .rows = kNfsRows,
-                                 .rowCount = Count(kNfsRows)};
+                                 .rowCount = Count(kNfsRows),
+                                 .hooks = &NfsProgramHooks};
 const ProgramTable PcnfsProgram = {.service = SERVICE_PCNFSD,
                                    .program = 150001,
                                    .lowVersion = 1,

@@ -54,6 +54,7 @@ struct AuthUnix {
   uint32_t flavour;
   uint32_t uid;
   uint32_t gid;
+  uint32_t gidCount;  // of gids; further ones in the call are not kept
   uint32_t gids[kAuthUnixGids];
   const char* machineName;
 };

@@ -82,6 +82,7 @@ BOOL DecodeAuthUnixBody(XdrCursor* body, AuthUnix* credential) {
   if (count > Remaining(body) / 4) return FALSE;
   credential->uid = uid;
   credential->gid = gid;
+  credential->gidCount = count < kAuthUnixGids ? count : kAuthUnixGids;
   for (uint32_t i = 0; i < count; i++) {
     uint32_t group;
     ReadWord(body, &group);

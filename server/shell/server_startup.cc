@@ -132,6 +132,7 @@ void ShutdownServer() {
   StopServerLog(&Server->log);
   FreeUserList();
   FreeGroupList();
+  UseSettings(nullptr);
   FreeStatusBar(Server);
   if (Server->listFont) DeleteObject(Server->listFont);
   if (Server->mainWindow && IsWindow(Server->mainWindow)) DestroyWindow(Server->mainWindow);

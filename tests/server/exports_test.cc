@@ -97,12 +97,14 @@ TEST_F(ExportsTest, CheckingDirectoriesLeavesTheCurrentDriveAndDirectory) {
   }
 }
 
-TEST_F(ExportsTest, SearchesFollowSlotOrderAndPrefixesByCharacter) {
+TEST_F(ExportsTest, PathSearchesMatchWholeComponentsAndPreferTheMostSpecificExport) {
   WriteIni(std::string(kUsers) + "[TOLmid_user_02]\nusername=bob\n" + ExportSection(0, "c:\\data") +
            ExportSection(1, "c:\\database"));
   ASSERT_TRUE(Load());
   ASSERT_TRUE(LoadExports(kIni));
-  EXPECT_EQ(FindExportByPath("c:\\database\\x"), ExportSlot(0));
+  EXPECT_EQ(FindExportByPath("c:\\database\\x"), ExportSlot(1));
+  EXPECT_EQ(FindExportByPath("c:\\data\\x"), ExportSlot(0));
+  EXPECT_EQ(FindExportByPath("c:\\data"), ExportSlot(0));
   EXPECT_EQ(FindExportByPath("c:\\Data"), nullptr);
   EXPECT_EQ(FindExportByPath("c:\\dat"), nullptr);
   PathNode* root = ExportSlot(1)->root;

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +49,9 @@ ChildProgram::ChildProgram(const std::string& program, const std::string& argume
   if (pipe(out) != 0) return;
   pid_ = fork();
   if (pid_ == 0) {
+    // A test that dies without its destructors must not leave the child
+    // holding its output pipe (and its test runner) open.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], 1);
     close(out[0]);
     std::vector<std::string> words;

@@ -35,10 +35,15 @@ void RealServerTest::Launch(const std::string& tolmidKeys, const std::string& se
                             const std::string& readyLine) {
   WriteHost("TOLMID.INI", "[tolmid]\r\nlogfile=d:\\tolmid.log\r\nlogfilelog=ON\r\n" + tolmidKeys +
                               "\r\n" + sections);
+  StartProgram(readyLine);
+}
+
+void RealServerTest::StartProgram(const std::string& readyLine) {
+  size_t logged = LogBytes().size();
   program_ = std::make_unique<testsupport::ChildProgram>(TOLMID, "");
-  for (int i = 0; i < 500 && LogBytes().find(readyLine) == std::string::npos; ++i)
+  for (int i = 0; i < 500 && LogBytes().find(readyLine, logged) == std::string::npos; ++i)
     usleep(10000);
-  ASSERT_NE(LogBytes().find(readyLine), std::string::npos) << LogBytes();
+  ASSERT_NE(LogBytes().find(readyLine, logged), std::string::npos) << LogBytes();
 }
 
 int RealServerTest::Terminate() {

@@ -22,6 +22,9 @@ class RealServerTest : public ::testing::Test {
   // service logs its start once its socket is bound).
   void Launch(const std::string& tolmidKeys, const std::string& sections = "",
               const std::string& readyLine = "PCNFS Daemon started.");
+  // Starts the program on the settings as they are and waits until the log
+  // shows readyLine again.
+  void StartProgram(const std::string& readyLine);
   // Signals the program and waits for its end; its exit status.
   int Terminate();
 
