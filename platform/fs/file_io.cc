@@ -66,6 +66,20 @@ int OpenResolved(Resolved& r, int oflag, int pmode, bool* created) {
   return fd;
 }
 
+// What an opened file must pass before the caller gets it: a regular file,
+// the share mode, the truncation asked for.
+bool Settle(int fd, int oflag, int shflag, bool created) {
+  struct stat st;
+  time_t birth;
+  if (!StatusOf(fd, &st, &birth)) return false;
+  if (!S_ISREG(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
+  if (!AcquireShareMode(fd, oflag & 3, shflag)) return false;
+  return !(oflag & _O_TRUNC) || created || Sys().ftruncate(fd, 0) == 0;
+}
+
 int OpenFile(const char* path, int oflag, int shflag, int pmode) {
   int access = oflag & 3;
   bool shareOk =
@@ -89,18 +103,11 @@ int OpenFile(const char* path, int oflag, int shflag, int pmode) {
     if (raw == -2) continue;
     if (raw < 0) return -1;
     UniqueFd fd(raw);
-    struct stat st;
-    time_t birth;
-    if (!StatusOf(fd.Get(), &st, &birth)) return -1;
-    if (!S_ISREG(st.st_mode)) {
-      errno = EACCES;
-      return -1;
-    }
-    if (!AcquireShareMode(fd.Get(), access, shflag)) {
+    if (!Settle(fd.Get(), oflag, shflag, created)) {
+      // A file this call created goes again, so a failure leaves nothing behind.
       if (created) Sys().unlinkat(r.parent, r.name.c_str(), 0);
       return -1;
     }
-    if ((oflag & _O_TRUNC) && !created && Sys().ftruncate(fd.Get(), 0) != 0) return -1;
     FdInfo info;
     info.text = (oflag & _O_TEXT) != 0;
     info.drive = wp.drive;
