@@ -86,11 +86,8 @@ TEST_F(Faults, EveryFailedHostCallIsReportedAndLeavesNoDescriptorOpen) {
          return names == ". .. App Sub a.txt link" || (errno = EIO, false);
        },
        [](bool) { return true; }},
-      {"MoveFile",
-       [] { return MoveFile("c:\\data\\A.TXT", "c:\\data\\sub\\b.txt") != FALSE; },
-       [&](bool ok) {
-         return Exists(C("Data/a.txt")) != ok && Exists(C("Data/Sub/b.txt")) == ok;
-       }},
+      {"MoveFile", [] { return MoveFile("c:\\data\\A.TXT", "c:\\data\\sub\\b.txt") != FALSE; },
+       [&](bool ok) { return Exists(C("Data/a.txt")) != ok && Exists(C("Data/Sub/b.txt")) == ok; }},
       {"an INI write",
        [] { return WritePrivateProfileString("s", "k", "new", "c:\\data\\app\\settings.ini"); },
        [&](bool ok) {
@@ -99,8 +96,8 @@ TEST_F(Faults, EveryFailedHostCallIsReportedAndLeavesNoDescriptorOpen) {
          while (dirent* e = readdir(d))
            names += e->d_name[0] != '.' || strlen(e->d_name) > 2;
          closedir(d);
-         return names == 1 && Read(C("Data/App/Settings.ini")) ==
-                                  (ok ? "[s]\r\nk=new\r\n" : "[s]\r\nk=old\r\n");
+         return names == 1 &&
+                Read(C("Data/App/Settings.ini")) == (ok ? "[s]\r\nk=new\r\n" : "[s]\r\nk=old\r\n");
        }},
       {"_mkdir", [] { return _mkdir("c:\\data\\sub\\new") == 0; },
        [&](bool ok) { return Exists(C("Data/Sub/new")) == ok; }},

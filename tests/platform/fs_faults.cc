@@ -26,10 +26,10 @@ bool Hit(Kind kind) {
   return true;
 }
 
-#define FAULTY(kind, name, ret, params, args)  \
-  ret Faulty_##name params {                   \
-    if (Hit(kind)) return (ret)-1;             \
-    return kHostSysCalls.name args;            \
+#define FAULTY(kind, name, ret, params, args) \
+  ret Faulty_##name params {                  \
+    if (Hit(kind)) return (ret)-1;            \
+    return kHostSysCalls.name args;           \
   }
 
 FAULTY(kOpenat, openat, int, (int d, const char* p, int f, mode_t m), (d, p, f, m))
@@ -84,10 +84,10 @@ const plat::fs::FsSysCalls kFaulty = {
 };
 
 const char* const kNames[kKinds] = {
-    "openat",    "statx",    "readlinkat", "getdents", "read",      "pread",
-    "write",     "renameat2", "unlinkat",  "mkdirat",  "fchmodat",  "fchmod",
-    "fchown",    "utimensat", "futimens",  "ftruncate", "fdatasync", "fsync",
-    "flock",     "lockctl",  "dupfd",      "fstatvfs",
+    "openat", "statx",     "readlinkat", "getdents",  "read",      "pread",
+    "write",  "renameat2", "unlinkat",   "mkdirat",   "fchmodat",  "fchmod",
+    "fchown", "utimensat", "futimens",   "ftruncate", "fdatasync", "fsync",
+    "flock",  "lockctl",   "dupfd",      "fstatvfs",
 };
 
 }  // namespace

@@ -9,9 +9,29 @@
 namespace fs_faults {
 
 enum Kind {
-  kOpenat, kStatx, kReadlinkat, kGetdents, kRead, kPread, kWrite, kRenameat2, kUnlinkat,
-  kMkdirat, kFchmodat, kFchmod, kFchown, kUtimensat, kFutimens, kFtruncate, kFdatasync,
-  kFsync, kFlock, kLockctl, kDupfd, kFstatvfs, kKinds
+  kOpenat,
+  kStatx,
+  kReadlinkat,
+  kGetdents,
+  kRead,
+  kPread,
+  kWrite,
+  kRenameat2,
+  kUnlinkat,
+  kMkdirat,
+  kFchmodat,
+  kFchmod,
+  kFchown,
+  kUtimensat,
+  kFutimens,
+  kFtruncate,
+  kFdatasync,
+  kFsync,
+  kFlock,
+  kLockctl,
+  kDupfd,
+  kFstatvfs,
+  kKinds
 };
 
 const char* KindName(int kind);

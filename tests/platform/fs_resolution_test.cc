@@ -4,7 +4,9 @@
 #include <errno.h>
 
 #include "fs/host_path.h"
+#include "fs/name_cache.h"
 #include "fs/resolver.h"
+#include "fs_faults.h"
 #include "platform/direct.h"
 #include "platform/io.h"
 #include "temp_drives.h"
@@ -55,6 +57,32 @@ TEST_F(Resolution, FindsMixedCaseNamesAndPrefersTheExactOne) {
   EXPECT_EQ(ReadWin("c:\\Data\\Exact.txt"), "title");
   // No exact match: the smallest name in byte order wins, every time.
   EXPECT_EQ(ReadWin("c:\\Data\\eXact.txt"), "upper");
+}
+
+TEST_F(Resolution, CaseInsensitiveLookUpsListAnUnchangedDirectoryOnceAndSeeEveryChange) {
+  MakeDir(C("Big"));
+  for (int i = 0; i < 50; ++i)
+    Write(C("Big/Name" + std::to_string(i) + ".TXT"), "");
+  Write(C("Big/README.TXT"), "first");
+  // Changes within the last two seconds could share one time stamp with the
+  // next change, so such a directory is listed afresh on every look-up.
+  usleep(2'100'000);
+  plat::fs::ForgetFoldedNames();
+
+  fs_faults::Install();
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(ReadWin("c:\\Big\\readme.txt"), "first");
+  EXPECT_EQ(ReadWin("c:\\Big\\missing.txt"), "errno " + std::to_string(ENOENT));
+  int listed = fs_faults::Count(fs_faults::kGetdents);
+  fs_faults::Uninstall();
+  EXPECT_EQ(listed, 2);  // one batch and the end, once for all six
+
+  ASSERT_EQ(rename(C("Big/README.TXT").c_str(), C("Big/ReadMe.txt").c_str()), 0);
+  EXPECT_EQ(ReadWin("c:\\big\\README.txt"), "first");
+  Write(C("Big/Second.TXT"), "second");
+  EXPECT_EQ(ReadWin("c:\\big\\second.txt"), "second");
+  ASSERT_EQ(unlink(C("Big/ReadMe.txt").c_str()), 0);
+  EXPECT_EQ(ReadWin("c:\\big\\readme.txt"), "errno " + std::to_string(ENOENT));
 }
 
 TEST_F(Resolution, DotDotNeverClimbsAboveTheDriveRoot) {

@@ -18,7 +18,8 @@ class SwapLoop {
       : pairs_(std::move(pairs)), thread_([this, rounds] {
           for (long i = 0; i < rounds && !stop_; ++i) {
             for (const auto& [a, b] : pairs_) {
-              if (renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) ++swaps_;
+              if (renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+                ++swaps_;
             }
           }
         }) {}
