@@ -93,7 +93,7 @@ int OpenFile(const char* path, int oflag, int shflag, int pmode) {
   if (!ParseWinPath(path, PathUse::kName, &wp)) return -1;
   for (int attempt = 0; attempt < kResolveAttempts; ++attempt) {
     Resolved r;
-    if (!ResolvePath(wp, FinalLink::kFollow, &r)) return -1;
+    if (!ResolvePath(wp, FinalLink::kFollow, Want::kDescriptor, &r)) return -1;
     if (r.parent < 0) {  // the drive's root or the anchor: a directory
       errno = EACCES;
       return -1;

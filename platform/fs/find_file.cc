@@ -100,7 +100,7 @@ bool EntryStatus(const WinPath& dir, int dirFd, const std::string& name, struct 
   WinPath child = dir;
   child.parts.push_back(name);
   Resolved r;
-  if (!ResolvePath(child, FinalLink::kFollow, &r)) {
+  if (!ResolvePath(child, FinalLink::kFollow, Want::kStatus, &r)) {
     if (errno == ELOOP) errno = ENOENT;
     return false;
   }
@@ -129,7 +129,7 @@ intptr_t _findfirst(const char* pattern, struct _finddata_t* data) {
   WinPath dirPath = wp;
   dirPath.parts.pop_back();
   Resolved dir;
-  if (!ResolvePath(dirPath, FinalLink::kFollow, &dir)) return -1;
+  if (!ResolvePath(dirPath, FinalLink::kFollow, Want::kDescriptor, &dir)) return -1;
   if (!dir.exists || !S_ISDIR(dir.st.st_mode)) {
     errno = ENOENT;
     return -1;
@@ -147,7 +147,7 @@ intptr_t _findfirst(const char* pattern, struct _finddata_t* data) {
       WinPath up = dirPath;
       if (!dir.isAnchor) up.parts.pop_back();
       Resolved parent;
-      if (!ResolvePath(up, FinalLink::kFollow, &parent)) return -1;
+      if (!ResolvePath(up, FinalLink::kFollow, Want::kStatus, &parent)) return -1;
       if (parent.exists) {
         Fill(parent.st, parent.created, "..", parent.drive, parent.isRoot, &entry);
         state.entries.push_back(entry);

@@ -14,7 +14,8 @@ namespace plat::fs {
 bool DirectoryForChooser(const char* winPath, std::string* hostPath) {
   WinPath wp;
   Resolved r;
-  if (!ParseWinPath(winPath, PathUse::kName, &wp) || !ResolvePath(wp, FinalLink::kFollow, &r)) {
+  if (!ParseWinPath(winPath, PathUse::kName, &wp) ||
+      !ResolvePath(wp, FinalLink::kFollow, Want::kDescriptor, &r)) {
     return false;
   }
   if (!r.exists || !S_ISDIR(r.st.st_mode) || r.st.st_nlink == 0) {

@@ -51,7 +51,7 @@ HANDLE OpenPathAnchor(const char* directory) {
   WinPath wp;
   Resolved r;
   if (!ParseWinPath(directory, PathUse::kName, &wp) ||
-      !ResolveFromDrive(wp, FinalLink::kFollow, &r)) {
+      !ResolveFromDrive(wp, FinalLink::kFollow, Want::kDescriptor, &r)) {
     return INVALID_HANDLE_VALUE;
   }
   if (!r.exists || !S_ISDIR(r.st.st_mode)) {
@@ -101,6 +101,7 @@ BOOL PathAnchorGone(HANDLE anchor) {
   wp.drive = record->drive;
   wp.parts = record->parts;
   Resolved r;
-  if (!ResolveFromDrive(wp, FinalLink::kFollow, &r)) return errno == ENOENT || errno == ENOTDIR;
+  if (!ResolveFromDrive(wp, FinalLink::kFollow, Want::kStatus, &r))
+    return errno == ENOENT || errno == ENOTDIR;
   return !r.exists || r.st.st_dev != record->dev || r.st.st_ino != record->ino;
 }

@@ -21,8 +21,8 @@ using namespace plat::fs;
 namespace {
 
 // Resolves an existing file or directory; errno ENOENT when it is missing.
-bool ResolveExisting(const char* path, FinalLink link, WinPath* wp, Resolved* r) {
-  if (!ParseWinPath(path, PathUse::kName, wp) || !ResolvePath(*wp, link, r)) return false;
+bool ResolveExisting(const char* path, FinalLink link, Want want, WinPath* wp, Resolved* r) {
+  if (!ParseWinPath(path, PathUse::kName, wp) || !ResolvePath(*wp, link, want, r)) return false;
   if (!r->exists) {
     errno = ENOENT;
     return false;
@@ -43,7 +43,7 @@ int _stat(const char* path, struct _stat* status) {
     errno = EINVAL;
     return -1;
   }
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) return -1;
   MakeWindowsStatus(r.st, r.created, LastName(wp), r.drive, r.isRoot, status);
   return 0;
 }
@@ -55,7 +55,7 @@ int _access(const char* path, int mode) {
     errno = EINVAL;
     return -1;
   }
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) return -1;
   if ((mode & _A_WRITE) && IsReadOnly(r.st)) {
     errno = EACCES;
     return -1;
@@ -66,7 +66,7 @@ int _access(const char* path, int mode) {
 int _unlink(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kNoFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kNoFollow, Want::kStatus, &wp, &r)) return -1;
   if (r.parent < 0 || S_ISDIR(r.st.st_mode) || IsReadOnly(r.st)) {
     errno = EACCES;
     return -1;
@@ -77,7 +77,7 @@ int _unlink(const char* path) {
 int _utime(const char* path, struct _utimbuf* times) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r)) return -1;
   if (IsReadOnly(r.st) && !S_ISDIR(r.st.st_mode)) {
     errno = EACCES;
     return -1;
@@ -95,7 +95,8 @@ int _utime(const char* path, struct _utimbuf* times) {
 int _mkdir(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ParseWinPath(path, PathUse::kName, &wp) || !ResolvePath(wp, FinalLink::kNoFollow, &r)) {
+  if (!ParseWinPath(path, PathUse::kName, &wp) ||
+      !ResolvePath(wp, FinalLink::kNoFollow, Want::kStatus, &r)) {
     return -1;
   }
   if (r.exists) {
@@ -108,7 +109,7 @@ int _mkdir(const char* path) {
 int _rmdir(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kNoFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kNoFollow, Want::kStatus, &wp, &r)) return -1;
   if (!S_ISDIR(r.st.st_mode)) {
     errno = ENOTDIR;
     return -1;
@@ -125,7 +126,7 @@ int _rmdir(const char* path) {
 DWORD GetFileAttributes(LPCSTR path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) {
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) {
     FailWithLastError();
     return INVALID_FILE_ATTRIBUTES;
   }
@@ -148,14 +149,14 @@ static bool SetReadOnly(const Resolved& r, bool readOnly) {
 int _chmod(const char* path, int pmode) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r)) return -1;
   return SetReadOnly(r, !(pmode & _S_IWRITE)) ? 0 : -1;
 }
 
 BOOL SetFileAttributes(LPCSTR path, DWORD attributes) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r) ||
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r) ||
       !SetReadOnly(r, attributes & FILE_ATTRIBUTE_READONLY)) {
     return FailWithLastError();
   }
@@ -200,9 +201,10 @@ static bool CopyAcross(const Resolved& src, int dstDir, const std::string& targe
 BOOL MoveFile(LPCSTR from, LPCSTR to) {
   WinPath fromPath, toPath;
   Resolved src, dst;
-  if (!ResolveExisting(from, FinalLink::kNoFollow, &fromPath, &src)) return FailWithLastError();
+  if (!ResolveExisting(from, FinalLink::kNoFollow, Want::kDescriptor, &fromPath, &src))
+    return FailWithLastError();
   if (!ParseWinPath(to, PathUse::kName, &toPath) ||
-      !ResolvePath(toPath, FinalLink::kNoFollow, &dst)) {
+      !ResolvePath(toPath, FinalLink::kNoFollow, Want::kStatus, &dst)) {
     return FailWithLastError();
   }
   if (src.parent < 0 || (dst.exists && dst.parent < 0)) {

@@ -2,8 +2,8 @@
 // Invariant: every descriptor on the walk's stack is a directory reached from
 // the walk's base (the drive's root or the anchor) through real names only,
 // so popping it on ".." never rises above the base and a symbolic link
-// swapped in later cannot redirect it. Each component costs one openat of
-// the exact name and one statx; only a miss asks the folded-name cache.
+// swapped in later cannot redirect it. Exact names are tried first; only a
+// miss asks the folded-name cache.
 #include "fs/resolver.h"
 
 #include <errno.h>
@@ -67,9 +67,9 @@ std::deque<std::string> SplitLink(const std::string& target) {
   return parts;
 }
 
-bool ReadLink(int fd, std::string* target) {
+bool ReadLink(int dirFd, const char* name, std::string* target) {
   char buf[4096];
-  ssize_t n = Sys().readlinkat(fd, "", buf, sizeof buf);
+  ssize_t n = Sys().readlinkat(dirFd, name, buf, sizeof buf);
   if (n < 0) return false;
   if ((size_t)n == sizeof buf) {
     errno = ENAMETOOLONG;
@@ -80,39 +80,57 @@ bool ReadLink(int fd, std::string* target) {
 }
 
 // Opens the entry name of dirFd without following it: exactly, else by a
-// case-insensitive match. -1 with errno ENOENT when there is none.
-int OpenEntry(int dirFd, const std::string& name, std::string* actual) {
-  int fd = Sys().openat(dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
-  if (fd >= 0) {
-    *actual = name;
-    return fd;
-  }
+// case-insensitive match; actual is the name tried last. -1 with errno
+// ENOENT when there is none, ENOTDIR when O_DIRECTORY met something else.
+int OpenEntry(int dirFd, const std::string& name, int flags, std::string* actual) {
+  flags |= O_PATH | O_NOFOLLOW | O_CLOEXEC;
+  *actual = name;
+  int fd = Sys().openat(dirFd, name.c_str(), flags, 0);
+  if (fd >= 0) return fd;
   if (errno == ENAMETOOLONG) errno = ENOENT;  // no entry can have such a name
   if (errno != ENOENT || !FindFoldedName(dirFd, name, actual)) return -1;
-  return Sys().openat(dirFd, actual->c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
+  return Sys().openat(dirFd, actual->c_str(), flags, 0);
+}
+
+// The status of the entry name of dirFd, found as OpenEntry finds it.
+bool StatusOfEntry(int dirFd, const std::string& name, struct stat* st, time_t* created,
+                   std::string* actual) {
+  if (StatusAt(dirFd, name, st, created)) {
+    *actual = name;
+    return true;
+  }
+  if (errno == ENAMETOOLONG) errno = ENOENT;
+  if (errno != ENOENT || !FindFoldedName(dirFd, name, actual)) return false;
+  return StatusAt(dirFd, *actual, st, created);
 }
 
 struct Level {
   std::string name;
   UniqueFd fd;
-  struct stat st {};
-  time_t created = 0;
 };
 
 // One walk. Under an anchor the base is the anchor's directory; an absolute
 // link moves the base to the drive's root ("outside"), and the walk counts
 // as inside again only when it reaches the anchor's directory itself.
+// The directories of a path are first tried as one openat2 confined below
+// the base that refuses every symbolic link, so real directories spelt as
+// on disk cost one call together; otherwise each intermediate directory
+// costs one openat (O_DIRECTORY tells it from a link or a file without a
+// status call). The last component costs one statx, and one openat more
+// when the caller wants its descriptor.
 class Walk {
  public:
   Walk(int drive, const AnchorRecord* anchor, int base)
       : drive_(drive), anchor_(anchor), base_(base) {}
 
-  bool Run(std::deque<std::string> pending, FinalLink link, Resolved* out);
+  bool Run(std::deque<std::string> pending, FinalLink link, Want want, Resolved* out);
 
  private:
+  bool RunOnce(std::deque<std::string> pending, FinalLink link, Want want, Resolved* out);
+  void TryDirectories(std::deque<std::string>* pending, std::deque<std::string>* again);
   int Top() const { return stack_.empty() ? base_ : stack_.back().fd.Get(); }
   bool IsAnchor(const struct stat& st) const {
-    return anchor_ && st.st_dev == anchor_->dev && st.st_ino == anchor_->ino;
+    return anchor_ && S_ISDIR(st.st_mode) && st.st_dev == anchor_->dev && st.st_ino == anchor_->ino;
   }
   void EnterAnchor() {
     stack_.clear();
@@ -120,16 +138,52 @@ class Walk {
     outside_ = false;
   }
   bool FromDriveRoot();
-  bool Missing(const std::string& part, bool last, Resolved* r);
-  bool Finish(Level self, Resolved* r);
+  bool Descend(const std::string& part, std::deque<std::string>* pending);
+  bool Expand(int dirFd, const char* name, std::deque<std::string>* pending);
+  bool Missing(const std::string& part, Resolved* r);
+  bool Finish(Level self, const struct stat& st, time_t created, Resolved* r);
   bool FinishAtBase(Resolved* r);
 
   int drive_;
   const AnchorRecord* anchor_;
   int base_;
   bool outside_ = false;
+  int links_ = 0;
   std::vector<Level> stack_;
+  // The stack's one level stands for several directories: a ".." from a
+  // link would climb them all, so a link makes the walk start over slowly.
+  bool grouped_ = false;
+  bool restart_ = false;
 };
+
+bool openat2Missing = false;  // a kernel older than the call
+
+// again: the whole path, kept for a walk that has to start over.
+void Walk::TryDirectories(std::deque<std::string>* pending, std::deque<std::string>* again) {
+  if (openat2Missing || pending->size() < 3) return;
+  std::string joined;
+  for (size_t i = 0; i + 1 < pending->size(); ++i) {
+    const std::string& part = (*pending)[i];
+    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) return;
+    if (i) joined += '/';
+    joined += part;
+  }
+  struct open_how how = {};
+  how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+  int fd = Sys().openat2(Top(), joined.c_str(), &how);
+  if (fd < 0) {
+    if (errno == ENOSYS) openat2Missing = true;
+    return;
+  }
+  *again = *pending;
+  Level level;
+  level.fd.Reset(fd);
+  level.name = (*pending)[pending->size() - 2];
+  stack_.push_back(std::move(level));
+  pending->erase(pending->begin(), pending->end() - 1);
+  grouped_ = true;
+}
 
 bool Walk::FromDriveRoot() {
   stack_.clear();
@@ -148,8 +202,55 @@ bool Walk::FromDriveRoot() {
   return true;
 }
 
-bool Walk::Missing(const std::string& part, bool last, Resolved* r) {
-  if (!last || outside_) {
+// Puts a link's target in front of what is left of the path.
+bool Walk::Expand(int dirFd, const char* name, std::deque<std::string>* pending) {
+  if (grouped_) {
+    restart_ = true;
+    return false;
+  }
+  if (++links_ > kMaxLinks) {
+    errno = ELOOP;
+    return false;
+  }
+  std::string target;
+  if (!ReadLink(dirFd, name, &target)) return false;
+  if (!target.empty() && target[0] == '/' && !FromDriveRoot()) return false;
+  std::deque<std::string> expanded = SplitLink(target);
+  pending->insert(pending->begin(), expanded.begin(), expanded.end());
+  return true;
+}
+
+// An intermediate component: a directory goes on the stack, a link expands.
+bool Walk::Descend(const std::string& part, std::deque<std::string>* pending) {
+  Level level;
+  level.fd.Reset(OpenEntry(Top(), part, O_DIRECTORY, &level.name));
+  if (level.fd.Valid()) {
+    struct stat st;
+    time_t created;
+    if (!outside_) {
+      stack_.push_back(std::move(level));
+    } else if (!StatusOf(level.fd.Get(), &st, &created)) {
+      return false;
+    } else if (IsAnchor(st)) {
+      EnterAnchor();
+    } else {
+      stack_.push_back(std::move(level));
+    }
+    return true;
+  }
+  if (errno != ENOTDIR) return false;
+  struct stat st;
+  time_t created;
+  if (!StatusAt(Top(), level.name, &st, &created)) return false;
+  if (!S_ISLNK(st.st_mode)) {
+    errno = ENOENT;  // a file in the middle of a path
+    return false;
+  }
+  return Expand(Top(), level.name.c_str(), pending);
+}
+
+bool Walk::Missing(const std::string& part, Resolved* r) {
+  if (outside_) {
     errno = ENOENT;
     return false;
   }
@@ -159,9 +260,9 @@ bool Walk::Missing(const std::string& part, bool last, Resolved* r) {
   return true;
 }
 
-bool Walk::Finish(Level self, Resolved* r) {
+bool Walk::Finish(Level self, const struct stat& st, time_t created, Resolved* r) {
   if (outside_) {
-    if (!IsAnchor(self.st)) {
+    if (!IsAnchor(st)) {
       errno = ENOENT;
       return false;
     }
@@ -174,8 +275,8 @@ bool Walk::Finish(Level self, Resolved* r) {
   r->name = std::move(self.name);
   r->ownSelf = std::move(self.fd);
   r->self = r->ownSelf.Get();
-  r->st = self.st;
-  r->created = self.created;
+  r->st = st;
+  r->created = created;
   return true;
 }
 
@@ -198,8 +299,19 @@ bool Walk::FinishAtBase(Resolved* r) {
   return true;
 }
 
-bool Walk::Run(std::deque<std::string> pending, FinalLink link, Resolved* r) {
-  int links = 0;
+bool Walk::Run(std::deque<std::string> pending, FinalLink link, Want want, Resolved* r) {
+  int base = base_;
+  std::deque<std::string> again;
+  TryDirectories(&pending, &again);
+  bool ok = RunOnce(std::move(pending), link, want, r);
+  if (ok || !restart_) return ok;
+  stack_.clear();
+  base_ = base;
+  grouped_ = restart_ = false;
+  return RunOnce(std::move(again), link, want, r);
+}
+
+bool Walk::RunOnce(std::deque<std::string> pending, FinalLink link, Want want, Resolved* r) {
   while (!pending.empty()) {
     std::string part = std::move(pending.front());
     pending.pop_front();
@@ -213,37 +325,28 @@ bool Walk::Run(std::deque<std::string> pending, FinalLink link, Resolved* r) {
       }
       continue;
     }
-    bool last = pending.empty();
-    Level level;
-    UniqueFd fd(OpenEntry(Top(), part, &level.name));
-    if (!fd.Valid()) {
-      if (errno != ENOENT) return false;
-      return Missing(part, last, r);
-    }
-    if (!StatusOf(fd.Get(), &level.st, &level.created)) return false;
-    if (S_ISLNK(level.st.st_mode) && !(last && link == FinalLink::kNoFollow)) {
-      if (++links > kMaxLinks) {
-        errno = ELOOP;
-        return false;
-      }
-      std::string target;
-      if (!ReadLink(fd.Get(), &target)) return false;
-      if (!target.empty() && target[0] == '/' && !FromDriveRoot()) return false;
-      std::deque<std::string> expanded = SplitLink(target);
-      pending.insert(pending.begin(), expanded.begin(), expanded.end());
+    if (!pending.empty()) {
+      if (!Descend(part, &pending)) return false;
       continue;
     }
-    level.fd = std::move(fd);
-    if (last) return Finish(std::move(level), r);
-    if (!S_ISDIR(level.st.st_mode)) {
-      errno = ENOENT;
-      return false;
-    }
-    if (outside_ && IsAnchor(level.st)) {
-      EnterAnchor();
+    Level level;
+    struct stat st;
+    time_t created;
+    bool found;
+    if (want == Want::kDescriptor) {
+      level.fd.Reset(OpenEntry(Top(), part, 0, &level.name));
+      found = level.fd.Valid() && StatusOf(level.fd.Get(), &st, &created);
     } else {
-      stack_.push_back(std::move(level));
+      found = StatusOfEntry(Top(), part, &st, &created, &level.name);
     }
+    if (!found) return errno == ENOENT && Missing(part, r);
+    if (S_ISLNK(st.st_mode) && link == FinalLink::kFollow) {
+      bool expanded = level.fd.Valid() ? Expand(level.fd.Get(), "", &pending)
+                                       : Expand(Top(), level.name.c_str(), &pending);
+      if (!expanded) return false;
+      continue;
+    }
+    return Finish(std::move(level), st, created, r);
   }
 
   // Ended on a directory already on the stack (or the base), after "." or
@@ -251,7 +354,10 @@ bool Walk::Run(std::deque<std::string> pending, FinalLink link, Resolved* r) {
   if (stack_.empty()) return FinishAtBase(r);
   Level self = std::move(stack_.back());
   stack_.pop_back();
-  return Finish(std::move(self), r);
+  struct stat st;
+  time_t created;
+  if (!StatusOf(self.fd.Get(), &st, &created)) return false;
+  return Finish(std::move(self), st, created, r);
 }
 
 bool Below(const AnchorRecord& anchor, const WinPath& path) {
@@ -278,23 +384,23 @@ bool StatusAt(int dirFd, const std::string& name, struct stat* st, time_t* creat
   return true;
 }
 
-bool ResolveFromDrive(const WinPath& path, FinalLink link, Resolved* out) {
+bool ResolveFromDrive(const WinPath& path, FinalLink link, Want want, Resolved* out) {
   int root = DriveRootFd(path.drive);
   if (root < 0) return false;
   Resolved r;
   r.drive = path.drive;
   Walk walk(path.drive, nullptr, root);
-  if (!walk.Run(std::deque<std::string>(path.parts.begin(), path.parts.end()), link, &r)) {
+  if (!walk.Run(std::deque<std::string>(path.parts.begin(), path.parts.end()), link, want, &r)) {
     return false;
   }
   *out = std::move(r);
   return true;
 }
 
-bool ResolvePath(const WinPath& path, FinalLink link, Resolved* out) {
+bool ResolvePath(const WinPath& path, FinalLink link, Want want, Resolved* out) {
   const AnchorRecord* anchor = nullptr;
   if (!CurrentAnchor(&anchor)) return false;
-  if (!anchor) return ResolveFromDrive(path, link, out);
+  if (!anchor) return ResolveFromDrive(path, link, want, out);
   if (!Below(*anchor, path)) {
     errno = EACCES;
     return false;
@@ -303,7 +409,7 @@ bool ResolvePath(const WinPath& path, FinalLink link, Resolved* out) {
   r.drive = path.drive;
   Walk walk(path.drive, anchor, anchor->dir.Get());
   auto rest = path.parts.begin() + (long)anchor->parts.size();
-  if (!walk.Run(std::deque<std::string>(rest, path.parts.end()), link, &r)) return false;
+  if (!walk.Run(std::deque<std::string>(rest, path.parts.end()), link, want, &r)) return false;
   *out = std::move(r);
   return true;
 }

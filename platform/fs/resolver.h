@@ -21,6 +21,12 @@ enum class FinalLink {
   kNoFollow,  // a final symbolic link is the result itself
 };
 
+// What a caller needs of an existing result beyond its parent, name and status.
+enum class Want {
+  kStatus,      // self may stay -1 (it is set for the drive's root and the anchor)
+  kDescriptor,  // self is an O_PATH descriptor of the result
+};
+
 struct Resolved {
   int drive = 0;
   bool exists = false;
@@ -41,10 +47,10 @@ struct Resolved {
 // directory (ENOENT), links nest too deep (ELOOP), the path lies outside the
 // anchor (EACCES), or the host fails. A missing last component is success
 // with exists false.
-bool ResolvePath(const WinPath& path, FinalLink link, Resolved* out);
+bool ResolvePath(const WinPath& path, FinalLink link, Want want, Resolved* out);
 
 // The same, always from the drive's root: for opening and checking anchors.
-bool ResolveFromDrive(const WinPath& path, FinalLink link, Resolved* out);
+bool ResolveFromDrive(const WinPath& path, FinalLink link, Want want, Resolved* out);
 
 // The name of an O_PATH descriptor's file for the calls that take no
 // descriptor of that kind (open for reading or writing, chmod, utimes).

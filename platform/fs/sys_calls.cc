@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace plat::fs {
@@ -12,6 +13,10 @@ namespace {
 
 int OpenAt(int dirFd, const char* path, int flags, mode_t mode) {
   return ::openat(dirFd, path, flags, mode);
+}
+
+int OpenAt2(int dirFd, const char* path, const struct open_how* how) {
+  return (int)syscall(SYS_openat2, dirFd, path, how, sizeof *how);
 }
 
 int Statx(int dirFd, const char* path, int flags, unsigned mask, struct statx* out) {
@@ -36,6 +41,7 @@ const FsSysCalls* current = &kHostSysCalls;
 
 const FsSysCalls kHostSysCalls = {
     .openat = OpenAt,
+    .openat2 = OpenAt2,
     .statx = Statx,
     .readlinkat = ::readlinkat,
     .getdents = GetDents,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/types.h>
@@ -13,6 +14,7 @@ namespace plat::fs {
 
 struct FsSysCalls {
   int (*openat)(int dirFd, const char* path, int flags, mode_t mode);
+  int (*openat2)(int dirFd, const char* path, const struct open_how* how);
   int (*statx)(int dirFd, const char* path, int flags, unsigned mask, struct statx* out);
   ssize_t (*readlinkat)(int dirFd, const char* path, char* buffer, size_t size);
   ssize_t (*getdents)(int fd, void* buffer, size_t size);

@@ -47,9 +47,10 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-bool Resolve(const char* fileName, Resolved* r) {
+bool Resolve(const char* fileName, Want want, Resolved* r) {
   WinPath wp;
-  return ParseWinPath(fileName, PathUse::kName, &wp) && ResolvePath(wp, FinalLink::kFollow, r);
+  return ParseWinPath(fileName, PathUse::kName, &wp) &&
+         ResolvePath(wp, FinalLink::kFollow, want, r);
 }
 
 }  // namespace
@@ -57,7 +58,7 @@ bool Resolve(const char* fileName, Resolved* r) {
 bool ReadIniFile(const char* fileName, std::string* bytes) {
   Resolved r;
   bytes->clear();
-  if (!Resolve(fileName, &r)) return false;
+  if (!Resolve(fileName, Want::kDescriptor, &r)) return false;
   if (!r.exists) return true;
   if (!S_ISREG(r.st.st_mode)) {
     errno = EACCES;
@@ -69,7 +70,7 @@ bool ReadIniFile(const char* fileName, std::string* bytes) {
 
 IniWriteLock::IniWriteLock(const char* fileName) {
   Resolved r;
-  if (!Resolve(fileName, &r)) return;
+  if (!Resolve(fileName, Want::kStatus, &r)) return;
   if (r.parent < 0) {  // a drive's root or the anchor: a directory
     errno = EACCES;
     return;

@@ -65,7 +65,8 @@ bool ReadBlock(LPCSTR path, std::vector<unsigned char>* block) {
   plat::fs::WinPath wp;
   plat::fs::Resolved r;
   if (!plat::fs::ParseWinPath(path, plat::fs::PathUse::kName, &wp) ||
-      !plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, &r) || !r.exists) {
+      !plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, plat::fs::Want::kDescriptor, &r) ||
+      !r.exists) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
   }

@@ -33,6 +33,7 @@ bool Hit(Kind kind) {
   }
 
 FAULTY(kOpenat, openat, int, (int d, const char* p, int f, mode_t m), (d, p, f, m))
+FAULTY(kOpenat2, openat2, int, (int d, const char* p, const struct open_how* h), (d, p, h))
 FAULTY(kStatx, statx, int, (int d, const char* p, int f, unsigned m, struct statx* o),
        (d, p, f, m, o))
 FAULTY(kReadlinkat, readlinkat, ssize_t, (int d, const char* p, char* b, size_t n), (d, p, b, n))
@@ -60,6 +61,7 @@ FAULTY(kFstatvfs, fstatvfs, int, (int fd, struct statvfs* o), (fd, o))
 
 const plat::fs::FsSysCalls kFaulty = {
     .openat = Faulty_openat,
+    .openat2 = Faulty_openat2,
     .statx = Faulty_statx,
     .readlinkat = Faulty_readlinkat,
     .getdents = Faulty_getdents,
@@ -84,10 +86,10 @@ const plat::fs::FsSysCalls kFaulty = {
 };
 
 const char* const kNames[kKinds] = {
-    "openat", "statx",     "readlinkat", "getdents",  "read",      "pread",
-    "write",  "renameat2", "unlinkat",   "mkdirat",   "fchmodat",  "fchmod",
-    "fchown", "utimensat", "futimens",   "ftruncate", "fdatasync", "fsync",
-    "flock",  "lockctl",   "dupfd",      "fstatvfs",
+    "openat", "openat2", "statx",     "readlinkat", "getdents",  "read",
+    "pread",  "write",   "renameat2", "unlinkat",   "mkdirat",   "fchmodat",
+    "fchmod", "fchown",  "utimensat", "futimens",   "ftruncate", "fdatasync",
+    "fsync",  "flock",   "lockctl",   "dupfd",      "fstatvfs",
 };
 
 }  // namespace

@@ -10,6 +10,7 @@ namespace fs_faults {
 
 enum Kind {
   kOpenat,
+  kOpenat2,
   kStatx,
   kReadlinkat,
   kGetdents,

@@ -25,7 +25,7 @@ std::string ReadWin(const char* path) {
 bool Resolve(const char* path, plat::fs::Resolved* r) {
   plat::fs::WinPath wp;
   return plat::fs::ParseWinPath(path, plat::fs::PathUse::kName, &wp) &&
-         plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, r);
+         plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, plat::fs::Want::kDescriptor, r);
 }
 
 ino_t HostInode(const std::string& host) {
