@@ -8,8 +8,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <string.h>
-#include <sys/sysmacros.h>
 
 #include <deque>
 #include <vector>
@@ -23,7 +21,6 @@ namespace plat::fs {
 namespace {
 
 constexpr int kMaxLinks = 40;
-constexpr unsigned kStatMask = STATX_BASIC_STATS | STATX_BTIME;
 
 char FoldCase(char c) {
   return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
@@ -35,24 +32,6 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
-}
-
-void FromStatx(const struct statx& sx, struct stat* st, time_t* created) {
-  memset(st, 0, sizeof *st);
-  st->st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-  st->st_ino = sx.stx_ino;
-  st->st_mode = sx.stx_mode;
-  st->st_nlink = sx.stx_nlink;
-  st->st_uid = sx.stx_uid;
-  st->st_gid = sx.stx_gid;
-  st->st_rdev = makedev(sx.stx_rdev_major, sx.stx_rdev_minor);
-  st->st_size = (off_t)sx.stx_size;
-  st->st_blksize = sx.stx_blksize;
-  st->st_blocks = (blkcnt_t)sx.stx_blocks;
-  st->st_atim = {sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec};
-  st->st_mtim = {sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
-  st->st_ctim = {sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec};
-  *created = (sx.stx_mask & STATX_BTIME) ? (time_t)sx.stx_btime.tv_sec : st->st_ctim.tv_sec;
 }
 
 std::deque<std::string> SplitLink(const std::string& target) {
@@ -370,20 +349,6 @@ bool Below(const AnchorRecord& anchor, const WinPath& path) {
 
 }  // namespace
 
-bool StatusOf(int fd, struct stat* st, time_t* created) {
-  struct statx sx;
-  if (Sys().statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, kStatMask, &sx) != 0) return false;
-  FromStatx(sx, st, created);
-  return true;
-}
-
-bool StatusAt(int dirFd, const std::string& name, struct stat* st, time_t* created) {
-  struct statx sx;
-  if (Sys().statx(dirFd, name.c_str(), AT_SYMLINK_NOFOLLOW, kStatMask, &sx) != 0) return false;
-  FromStatx(sx, st, created);
-  return true;
-}
-
 bool ResolveFromDrive(const WinPath& path, FinalLink link, Want want, Resolved* out) {
   int root = DriveRootFd(path.drive);
   if (root < 0) return false;
@@ -412,14 +377,6 @@ bool ResolvePath(const WinPath& path, FinalLink link, Want want, Resolved* out) 
   if (!walk.Run(std::deque<std::string>(rest, path.parts.end()), link, want, &r)) return false;
   *out = std::move(r);
   return true;
-}
-
-std::string ProcFdPath(int fd) {
-  return "/proc/self/fd/" + std::to_string(fd);
-}
-
-int ReopenFd(int pathFd, int flags) {
-  return Sys().openat(AT_FDCWD, ProcFdPath(pathFd).c_str(), flags | O_CLOEXEC | O_NOCTTY, 0);
 }
 
 }  // namespace plat::fs

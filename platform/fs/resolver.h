@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "fs/fd_status.h"
 #include "fs/unique_fd.h"
 #include "fs/win_path.h"
 
@@ -51,20 +52,5 @@ bool ResolvePath(const WinPath& path, FinalLink link, Want want, Resolved* out);
 
 // The same, always from the drive's root: for opening and checking anchors.
 bool ResolveFromDrive(const WinPath& path, FinalLink link, Want want, Resolved* out);
-
-// The name of an O_PATH descriptor's file for the calls that take no
-// descriptor of that kind (open for reading or writing, chmod, utimes).
-// The kernel follows /proc/self/fd/N to the very inode the descriptor holds;
-// no component name is looked up, so nothing swapped in since the walk can
-// be reached through it. It is host path text only in form.
-std::string ProcFdPath(int fd);
-
-// A readable or writable descriptor of the file an O_PATH descriptor holds.
-int ReopenFd(int pathFd, int flags);
-
-// Status and creation time of what fd (any kind) reaches: one statx.
-bool StatusOf(int fd, struct stat* st, time_t* created);
-// The same for the entry name of directory dirFd, a link itself not followed.
-bool StatusAt(int dirFd, const std::string& name, struct stat* st, time_t* created);
 
 }  // namespace plat::fs
