@@ -26,63 +26,43 @@ bool Hit(Kind kind) {
   return true;
 }
 
-#define FAULTY(kind, name, ret, params, args) \
-  ret Faulty_##name params {                  \
-    if (Hit(kind)) return (ret)-1;            \
-    return kHostSysCalls.name args;           \
+using plat::fs::FsSysCalls;
+
+// The host's entry behind Member, counted as kind.
+template <Kind kind, auto Member>
+struct Faulty;
+template <Kind kind, typename R, typename... Args, R (*FsSysCalls::*Member)(Args...)>
+struct Faulty<kind, Member> {
+  static R Call(Args... args) {
+    if (Hit(kind)) return (R)-1;
+    return (kHostSysCalls.*Member)(args...);
   }
+};
 
-FAULTY(kOpenat, openat, int, (int d, const char* p, int f, mode_t m), (d, p, f, m))
-FAULTY(kOpenat2, openat2, int, (int d, const char* p, const struct open_how* h), (d, p, h))
-FAULTY(kStatx, statx, int, (int d, const char* p, int f, unsigned m, struct statx* o),
-       (d, p, f, m, o))
-FAULTY(kReadlinkat, readlinkat, ssize_t, (int d, const char* p, char* b, size_t n), (d, p, b, n))
-FAULTY(kGetdents, getdents, ssize_t, (int fd, void* b, size_t n), (fd, b, n))
-FAULTY(kRead, read, ssize_t, (int fd, void* b, size_t n), (fd, b, n))
-FAULTY(kPread, pread, ssize_t, (int fd, void* b, size_t n, off_t o), (fd, b, n, o))
-FAULTY(kWrite, write, ssize_t, (int fd, const void* b, size_t n), (fd, b, n))
-FAULTY(kRenameat2, renameat2, int, (int a, const char* b, int c, const char* d, unsigned f),
-       (a, b, c, d, f))
-FAULTY(kUnlinkat, unlinkat, int, (int d, const char* p, int f), (d, p, f))
-FAULTY(kMkdirat, mkdirat, int, (int d, const char* p, mode_t m), (d, p, m))
-FAULTY(kFchmodat, fchmodat, int, (int d, const char* p, mode_t m, int f), (d, p, m, f))
-FAULTY(kFchmod, fchmod, int, (int fd, mode_t m), (fd, m))
-FAULTY(kFchown, fchown, int, (int fd, uid_t u, gid_t g), (fd, u, g))
-FAULTY(kUtimensat, utimensat, int, (int d, const char* p, const struct timespec t[2], int f),
-       (d, p, t, f))
-FAULTY(kFutimens, futimens, int, (int fd, const struct timespec t[2]), (fd, t))
-FAULTY(kFtruncate, ftruncate, int, (int fd, off_t n), (fd, n))
-FAULTY(kFdatasync, fdatasync, int, (int fd), (fd))
-FAULTY(kFsync, fsync, int, (int fd), (fd))
-FAULTY(kFlock, flock, int, (int fd, int op), (fd, op))
-FAULTY(kLockctl, lockctl, int, (int fd, int c, struct flock* l), (fd, c, l))
-FAULTY(kDupfd, dupfd, int, (int fd), (fd))
-FAULTY(kFstatvfs, fstatvfs, int, (int fd, struct statvfs* o), (fd, o))
-
-const plat::fs::FsSysCalls kFaulty = {
-    .openat = Faulty_openat,
-    .openat2 = Faulty_openat2,
-    .statx = Faulty_statx,
-    .readlinkat = Faulty_readlinkat,
-    .getdents = Faulty_getdents,
-    .read = Faulty_read,
-    .pread = Faulty_pread,
-    .write = Faulty_write,
-    .renameat2 = Faulty_renameat2,
-    .unlinkat = Faulty_unlinkat,
-    .mkdirat = Faulty_mkdirat,
-    .fchmodat = Faulty_fchmodat,
-    .fchmod = Faulty_fchmod,
-    .fchown = Faulty_fchown,
-    .utimensat = Faulty_utimensat,
-    .futimens = Faulty_futimens,
-    .ftruncate = Faulty_ftruncate,
-    .fdatasync = Faulty_fdatasync,
-    .fsync = Faulty_fsync,
-    .flock = Faulty_flock,
-    .lockctl = Faulty_lockctl,
-    .dupfd = Faulty_dupfd,
-    .fstatvfs = Faulty_fstatvfs,
+const FsSysCalls kFaulty = {
+    .openat = Faulty<kOpenat, &FsSysCalls::openat>::Call,
+    .openat2 = Faulty<kOpenat2, &FsSysCalls::openat2>::Call,
+    .statx = Faulty<kStatx, &FsSysCalls::statx>::Call,
+    .readlinkat = Faulty<kReadlinkat, &FsSysCalls::readlinkat>::Call,
+    .getdents = Faulty<kGetdents, &FsSysCalls::getdents>::Call,
+    .read = Faulty<kRead, &FsSysCalls::read>::Call,
+    .pread = Faulty<kPread, &FsSysCalls::pread>::Call,
+    .write = Faulty<kWrite, &FsSysCalls::write>::Call,
+    .renameat2 = Faulty<kRenameat2, &FsSysCalls::renameat2>::Call,
+    .unlinkat = Faulty<kUnlinkat, &FsSysCalls::unlinkat>::Call,
+    .mkdirat = Faulty<kMkdirat, &FsSysCalls::mkdirat>::Call,
+    .fchmodat = Faulty<kFchmodat, &FsSysCalls::fchmodat>::Call,
+    .fchmod = Faulty<kFchmod, &FsSysCalls::fchmod>::Call,
+    .fchown = Faulty<kFchown, &FsSysCalls::fchown>::Call,
+    .utimensat = Faulty<kUtimensat, &FsSysCalls::utimensat>::Call,
+    .futimens = Faulty<kFutimens, &FsSysCalls::futimens>::Call,
+    .ftruncate = Faulty<kFtruncate, &FsSysCalls::ftruncate>::Call,
+    .fdatasync = Faulty<kFdatasync, &FsSysCalls::fdatasync>::Call,
+    .fsync = Faulty<kFsync, &FsSysCalls::fsync>::Call,
+    .flock = Faulty<kFlock, &FsSysCalls::flock>::Call,
+    .lockctl = Faulty<kLockctl, &FsSysCalls::lockctl>::Call,
+    .dupfd = Faulty<kDupfd, &FsSysCalls::dupfd>::Call,
+    .fstatvfs = Faulty<kFstatvfs, &FsSysCalls::fstatvfs>::Call,
 };
 
 const char* const kNames[kKinds] = {
