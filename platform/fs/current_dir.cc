@@ -50,7 +50,8 @@ int _chdrive(int drive) {
 int _chdir(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ParseWinPath(path, PathUse::kName, &wp) || !ResolvePath(wp, FinalLink::kFollow, &r)) {
+  if (!ParseWinPath(path, PathUse::kName, &wp) ||
+      !ResolvePath(wp, FinalLink::kFollow, Want::kStatus, &r)) {
     return -1;
   }
   if (!r.exists) {

@@ -4,7 +4,9 @@
 #include <errno.h>
 #include <sys/statvfs.h>
 
+#include "fs/anchor_state.h"
 #include "fs/drive_map.h"
+#include "fs/sys_calls.h"
 
 namespace plat::fs {
 
@@ -27,13 +29,23 @@ void DiskFreeFromBlocks(uint64_t blocks, uint64_t available, uint64_t unit,
 unsigned _getdiskfree(unsigned drive, struct _diskfree_t* info) {
   using namespace plat::fs;
   int d = drive == 0 ? CurrentDrive() : (int)drive - 1;
-  std::string dir;
-  if (!info || d < 0 || d >= kDriveCount || !DriveHostDir(d, &dir)) {
+  const AnchorRecord* anchor = nullptr;
+  if (!CurrentAnchor(&anchor)) return (unsigned)errno;
+  if (!info || d < 0 || d >= kDriveCount) {
+    errno = EINVAL;
+    return EINVAL;
+  }
+  if (anchor && anchor->drive != d) {
+    errno = EACCES;
+    return EACCES;
+  }
+  int fd = anchor ? anchor->dir.Get() : DriveRootFd(d);
+  if (fd < 0) {
     errno = EINVAL;
     return EINVAL;
   }
   struct statvfs vfs;
-  if (statvfs(dir.c_str(), &vfs) != 0) return (unsigned)errno;
+  if (Sys().fstatvfs(fd, &vfs) != 0) return (unsigned)errno;
   DiskFreeFromBlocks(vfs.f_blocks, vfs.f_bavail, vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize, info);
   return 0;
 }

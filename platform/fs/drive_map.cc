@@ -12,6 +12,9 @@
 #include <mutex>
 #include <optional>
 
+#include "fs/sys_calls.h"
+#include "fs/unique_fd.h"
+
 namespace plat::fs {
 namespace {
 
@@ -20,6 +23,7 @@ struct Drive {
   std::string dir;        // as configured, no trailing "/" except for "/"
   std::string canonical;  // realpath of dir, or dir when it does not exist
   std::vector<std::string> cwd;
+  UniqueFd root;  // the directory held open from its first use
 };
 
 struct DriveState {
@@ -50,6 +54,7 @@ void MapDrive(Drive* d, const std::string& dir) {
   char buf[PATH_MAX];
   d->canonical = realpath(d->dir.c_str(), buf) ? std::string(buf) : d->dir;
   d->cwd.clear();
+  d->root.Reset();
 }
 
 // Splits hostPath below base into components, or nullopt when it is not below.
@@ -137,6 +142,20 @@ bool DriveHostDir(int drive, std::string* dir) {
   }
   *dir = state.drives[drive].canonical;
   return true;
+}
+
+int DriveRootFd(int drive) {
+  std::lock_guard lock(stateMutex);
+  LoadLocked();
+  if (drive < 0 || drive >= kDriveCount || !state.drives[drive].mapped) {
+    errno = ENOENT;
+    return -1;
+  }
+  Drive& d = state.drives[drive];
+  if (!d.root.Valid()) {
+    d.root.Reset(Sys().openat(AT_FDCWD, d.canonical.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
+  }
+  return d.root.Get();
 }
 
 bool DriveOfHostPath(const std::string& hostPath, int* drive, std::vector<std::string>* rest) {

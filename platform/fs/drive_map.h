@@ -15,6 +15,11 @@ inline constexpr int kDriveC = 2;
 // false with errno ENOENT when the letter is not mapped.
 bool DriveHostDir(int drive, std::string* dir);
 
+// The drive's directory held open (O_PATH), opened on first use and kept
+// until the drive state is reset; -1 with errno when it can't be opened.
+// Borrowed: callers use it within one call and never close it.
+int DriveRootFd(int drive);
+
 // The drive whose directory holds hostPath (absolute, without symlinks), the
 // longest match winning; the rest of the path in components. False if none.
 bool DriveOfHostPath(const std::string& hostPath, int* drive, std::vector<std::string>* rest);

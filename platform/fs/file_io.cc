@@ -15,6 +15,7 @@
 #include "fs/file_status.h"
 #include "fs/resolver.h"
 #include "fs/share_lock.h"
+#include "fs/sys_calls.h"
 #include "fs/win_path.h"
 #include "platform/io.h"
 
@@ -52,17 +53,31 @@ int OpenResolved(Resolved& r, int oflag, int pmode, bool* created) {
       errno = EACCES;
       return -1;
     }
-    return open(ProcFdPath(r.self.Get()).c_str(), hostFlags);
+    return ReopenFd(r.self, hostFlags);
   }
   if (!(oflag & _O_CREAT)) {
     errno = ENOENT;
     return -1;
   }
   mode_t mode = (pmode & _S_IWRITE) ? 0666 : 0444;
-  int fd = openat(r.parent.Get(), r.name.c_str(), hostFlags | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
+  int fd = Sys().openat(r.parent, r.name.c_str(), hostFlags | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
   if (fd < 0 && errno == EEXIST && !(oflag & _O_EXCL)) return -2;
   *created = fd >= 0;
   return fd;
+}
+
+// What an opened file must pass before the caller gets it: a regular file,
+// the share mode, the truncation asked for.
+bool Settle(int fd, int oflag, int shflag, bool created) {
+  struct stat st;
+  time_t birth;
+  if (!StatusOf(fd, &st, &birth)) return false;
+  if (!S_ISREG(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
+  if (!AcquireShareMode(fd, oflag & 3, shflag)) return false;
+  return !(oflag & _O_TRUNC) || created || Sys().ftruncate(fd, 0) == 0;
 }
 
 int OpenFile(const char* path, int oflag, int shflag, int pmode) {
@@ -78,8 +93,8 @@ int OpenFile(const char* path, int oflag, int shflag, int pmode) {
   if (!ParseWinPath(path, PathUse::kName, &wp)) return -1;
   for (int attempt = 0; attempt < kResolveAttempts; ++attempt) {
     Resolved r;
-    if (!ResolvePath(wp, FinalLink::kFollow, &r)) return -1;
-    if (r.isRoot) {
+    if (!ResolvePath(wp, FinalLink::kFollow, Want::kDescriptor, &r)) return -1;
+    if (r.parent < 0) {  // the drive's root or the anchor: a directory
       errno = EACCES;
       return -1;
     }
@@ -88,17 +103,11 @@ int OpenFile(const char* path, int oflag, int shflag, int pmode) {
     if (raw == -2) continue;
     if (raw < 0) return -1;
     UniqueFd fd(raw);
-    struct stat st;
-    if (fstat(fd.Get(), &st) != 0) return -1;
-    if (!S_ISREG(st.st_mode)) {
-      errno = EACCES;
+    if (!Settle(fd.Get(), oflag, shflag, created)) {
+      // A file this call created goes again, so a failure leaves nothing behind.
+      if (created) Sys().unlinkat(r.parent, r.name.c_str(), 0);
       return -1;
     }
-    if (!AcquireShareMode(fd.Get(), access, shflag)) {
-      if (created) unlinkat(r.parent.Get(), r.name.c_str(), 0);
-      return -1;
-    }
-    if ((oflag & _O_TRUNC) && !created && ftruncate(fd.Get(), 0) != 0) return -1;
     FdInfo info;
     info.text = (oflag & _O_TEXT) != 0;
     info.drive = wp.drive;
@@ -125,7 +134,7 @@ int TextRead(int fd, char* buf, ssize_t n) {
       } else {
         off_t pos = lseek(fd, 0, SEEK_CUR);
         char next;
-        if (pos >= 0 && pread(fd, &next, 1, pos) == 1 && next == '\n') {
+        if (pos >= 0 && Sys().pread(fd, &next, 1, pos) == 1 && next == '\n') {
           lseek(fd, 1, SEEK_CUR);
           c = '\n';
         }
@@ -139,7 +148,7 @@ int TextRead(int fd, char* buf, ssize_t n) {
 bool WriteAll(int fd, const char* data, size_t size, size_t* written) {
   *written = 0;
   while (*written < size) {
-    ssize_t n = write(fd, data + *written, size - *written);
+    ssize_t n = Sys().write(fd, data + *written, size - *written);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -209,7 +218,7 @@ int _read(int fd, void* buffer, unsigned int count) {
   if (count > INT_MAX) count = INT_MAX;
   ssize_t n;
   do {
-    n = read(fd, buffer, count);
+    n = Sys().read(fd, buffer, count);
   } while (n < 0 && errno == EINTR);
   if (n <= 0 || !LookupFd(fd).text) return (int)n;
   return TextRead(fd, static_cast<char*>(buffer), n);
@@ -238,22 +247,23 @@ int _chsize(int fd, long size) {
     return -1;
   }
   if (!Writable(fd)) return -1;
-  return ftruncate(fd, size) == 0 ? 0 : -1;
+  return Sys().ftruncate(fd, size) == 0 ? 0 : -1;
 }
 
 int _commit(int fd) {
-  return fdatasync(fd) == 0 ? 0 : -1;
+  return Sys().fdatasync(fd) == 0 ? 0 : -1;
 }
 
 int _fstat(int fd, struct _stat* status) {
   struct stat st;
+  time_t created;
   if (!status) {
     errno = EINVAL;
     return -1;
   }
-  if (fstat(fd, &st) != 0) return -1;
+  if (!StatusOf(fd, &st, &created)) return -1;
   FdInfo info = LookupFd(fd);
-  MakeWindowsStatus(st, fd, info.name, info.drive, false, status);
+  MakeWindowsStatus(st, created, info.name, info.drive, false, status);
   return 0;
 }
 
@@ -265,5 +275,5 @@ int _futime(int fd, struct _utimbuf* times) {
   } else {
     ts[0].tv_nsec = ts[1].tv_nsec = UTIME_NOW;
   }
-  return futimens(fd, ts) == 0 ? 0 : -1;
+  return Sys().futimens(fd, ts) == 0 ? 0 : -1;
 }

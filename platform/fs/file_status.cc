@@ -34,16 +34,7 @@ time_t DriveRootTime() {
   return mktime(&tm);
 }
 
-static time_t CreationTime(int fd, const struct stat& st) {
-  struct statx sx {};
-  if (fd >= 0 && statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 &&
-      (sx.stx_mask & STATX_BTIME)) {
-    return (time_t)sx.stx_btime.tv_sec;
-  }
-  return st.st_ctim.tv_sec;
-}
-
-void MakeWindowsStatus(const struct stat& st, int fd, const std::string& name, int drive,
+void MakeWindowsStatus(const struct stat& st, time_t created, const std::string& name, int drive,
                        bool isRoot, struct _stat* status) {
   memset(status, 0, sizeof *status);
   bool dir = S_ISDIR(st.st_mode);
@@ -60,7 +51,7 @@ void MakeWindowsStatus(const struct stat& st, int fd, const std::string& name, i
   } else {
     status->st_atime = st.st_atim.tv_sec;
     status->st_mtime = st.st_mtim.tv_sec;
-    status->st_ctime = CreationTime(fd, st);
+    status->st_ctime = created;
   }
 }
 

@@ -14,9 +14,8 @@ namespace plat::fs {
 bool IsReadOnly(const struct stat& st);
 bool IsExecutableName(const std::string& name);
 
-// Fills status for a file or directory. fd reaches the file (any kind of
-// descriptor) for its creation time; name decides the execute bit.
-void MakeWindowsStatus(const struct stat& st, int fd, const std::string& name, int drive,
+// Fills status for a file or directory; name decides the execute bit.
+void MakeWindowsStatus(const struct stat& st, time_t created, const std::string& name, int drive,
                        bool isRoot, struct _stat* status);
 
 // 1980-01-01 00:00 local time: the times of a drive's root.

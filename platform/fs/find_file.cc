@@ -2,7 +2,6 @@
 // "." and ".." first (none in a drive's root, as on Windows), then the rest in
 // byte order, so repeated enumerations of an unchanged directory agree.
 // Names no Windows path can reach (a backslash, too long) are left out.
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -11,8 +10,10 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
+#include "fs/dir_reader.h"
 #include "fs/file_status.h"
 #include "fs/resolver.h"
 #include "fs/win_path.h"
@@ -38,39 +39,48 @@ char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
 }
 
-bool Glob(const char* p, const char* s) {
-  for (; *p; ++p) {
-    if (*p == '*') {
-      for (const char* t = s;; ++t) {
-        if (Glob(p + 1, t)) return true;
-        if (!*t) return false;
-      }
+// Greedy match that backtracks only to the last "*": a later star can take
+// over whatever an earlier one would have taken, so no earlier choice needs
+// undoing, and the cost is at most the name's length per pattern character.
+bool Glob(std::string_view p, std::string_view s) {
+  size_t pi = 0, si = 0;
+  size_t star = std::string_view::npos;  // pattern position after the last "*"
+  size_t resume = 0;                     // where that star's share of the name ends
+  while (si < s.size()) {
+    if (pi < p.size() && p[pi] == '*') {
+      star = ++pi;
+      resume = si;
+    } else if (pi < p.size() && (p[pi] == '?' || Fold(p[pi]) == Fold(s[si]))) {
+      ++pi;
+      ++si;
+    } else if (star != std::string_view::npos) {
+      pi = star;
+      si = ++resume;
+    } else {
+      return false;
     }
-    if (!*s || (*p != '?' && Fold(*p) != Fold(*s))) return false;
-    ++s;
   }
-  return !*s;
+  while (pi < p.size() && p[pi] == '*')
+    ++pi;
+  return pi == p.size();
 }
 
 // DOS rules on top of the glob: "*.*" and a trailing ".*" also match names
 // without a dot; a trailing "." matches names without an extension.
-bool MatchPattern(const std::string& pattern, const std::string& name) {
+bool MatchPattern(std::string_view pattern, std::string_view name) {
   if (pattern == "*" || pattern == "*.*") return true;
-  if (Glob(pattern.c_str(), name.c_str())) return true;
+  if (Glob(pattern, name)) return true;
   size_t n = pattern.size();
-  if (n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 && name.find('.') == std::string::npos) {
-    return Glob(pattern.substr(0, n - 2).c_str(), name.c_str());
-  }
-  if (n >= 1 && pattern[n - 1] == '.' && name.find('.') == std::string::npos) {
-    return Glob(pattern.substr(0, n - 1).c_str(), name.c_str());
-  }
+  bool noDot = name.find('.') == std::string_view::npos;
+  if (n >= 2 && pattern.substr(n - 2) == ".*" && noDot) return Glob(pattern.substr(0, n - 2), name);
+  if (n >= 1 && pattern[n - 1] == '.' && noDot) return Glob(pattern.substr(0, n - 1), name);
   return false;
 }
 
-void Fill(const struct stat& st, int fd, const std::string& name, int drive, bool isRoot,
+void Fill(const struct stat& st, time_t created, const std::string& name, int drive, bool isRoot,
           _finddata_t* data) {
   struct _stat ws;
-  MakeWindowsStatus(st, fd, name, drive, isRoot, &ws);
+  MakeWindowsStatus(st, created, name, drive, isRoot, &ws);
   memset(data, 0, sizeof *data);
   data->attrib = WindowsAttributes(st, name) & ~(unsigned)0x80;
   data->time_create = ws.st_ctime;
@@ -80,11 +90,27 @@ void Fill(const struct stat& st, int fd, const std::string& name, int drive, boo
   memcpy(data->name, name.c_str(), name.size() + 1);
 }
 
-// Status of an entry as a path would see it: links followed inside the drive.
-bool EntryStatus(const WinPath& dir, const std::string& name, Resolved* r) {
+// Status of an entry as a path would see it: links followed inside the drive
+// (or the anchor). False with errno ENOENT for an entry that vanished, a
+// dangling link or one that leads outside; the host's errno otherwise.
+bool EntryStatus(const WinPath& dir, int dirFd, const std::string& name, struct stat* st,
+                 time_t* created) {
+  if (!StatusAt(dirFd, name, st, created)) return false;
+  if (!S_ISLNK(st->st_mode)) return true;
   WinPath child = dir;
   child.parts.push_back(name);
-  return ResolvePath(child, FinalLink::kFollow, r) && r->exists;
+  Resolved r;
+  if (!ResolvePath(child, FinalLink::kFollow, Want::kStatus, &r)) {
+    if (errno == ELOOP) errno = ENOENT;
+    return false;
+  }
+  if (!r.exists) {
+    errno = ENOENT;
+    return false;
+  }
+  *st = r.st;
+  *created = r.created;
+  return true;
 }
 
 }  // namespace
@@ -103,7 +129,7 @@ intptr_t _findfirst(const char* pattern, struct _finddata_t* data) {
   WinPath dirPath = wp;
   dirPath.parts.pop_back();
   Resolved dir;
-  if (!ResolvePath(dirPath, FinalLink::kFollow, &dir)) return -1;
+  if (!ResolvePath(dirPath, FinalLink::kFollow, Want::kDescriptor, &dir)) return -1;
   if (!dir.exists || !S_ISDIR(dir.st.st_mode)) {
     errno = ENOENT;
     return -1;
@@ -113,38 +139,42 @@ intptr_t _findfirst(const char* pattern, struct _finddata_t* data) {
   _finddata_t entry;
   if (!dir.isRoot) {
     if (MatchPattern(mask, ".")) {
-      Fill(dir.st, dir.self.Get(), ".", dir.drive, false, &entry);
+      Fill(dir.st, dir.created, ".", dir.drive, false, &entry);
       state.entries.push_back(entry);
     }
     if (MatchPattern(mask, "..")) {
+      // The anchor's directory is its own parent: nothing above it is shown.
       WinPath up = dirPath;
-      up.parts.pop_back();
+      if (!dir.isAnchor) up.parts.pop_back();
       Resolved parent;
-      if (ResolvePath(up, FinalLink::kFollow, &parent) && parent.exists) {
-        Fill(parent.st, parent.self.Get(), "..", parent.drive, parent.isRoot, &entry);
+      if (!ResolvePath(up, FinalLink::kFollow, Want::kStatus, &parent)) return -1;
+      if (parent.exists) {
+        Fill(parent.st, parent.created, "..", parent.drive, parent.isRoot, &entry);
         state.entries.push_back(entry);
       }
     }
   }
-  UniqueFd listFd(openat(dir.self.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  DIR* d = listFd.Valid() ? fdopendir(listFd.Get()) : nullptr;
-  if (!d) return -1;
-  listFd.Release();
+  DirReader reader;
+  if (!reader.Open(dir.self)) return -1;
   std::vector<std::string> names;
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (name == "." || name == ".." || name.find('\\') != std::string::npos ||
+  std::string_view name;
+  while (reader.Next(&name)) {
+    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos ||
         name.size() >= sizeof entry.name || !MatchPattern(mask, name)) {
       continue;
     }
-    names.push_back(std::move(name));
+    names.emplace_back(name);
   }
-  closedir(d);
+  if (errno != 0) return -1;
   std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    Resolved r;
-    if (!EntryStatus(dirPath, name, &r)) continue;  // a dangling link
-    Fill(r.st, r.self.Get(), name, r.drive, r.isRoot, &entry);
+  for (const std::string& entryName : names) {
+    struct stat st;
+    time_t created;
+    if (!EntryStatus(dirPath, dir.self, entryName, &st, &created)) {
+      if (errno == ENOENT) continue;  // gone, dangling, or leading outside
+      return -1;
+    }
+    Fill(st, created, entryName, dir.drive, false, &entry);
     state.entries.push_back(entry);
   }
   if (state.entries.empty()) {

@@ -1,7 +1,9 @@
-// Windows path <-> host path conversions built on the resolver and drive map.
+// Host path text for people and choosers, from descriptors and the drive map.
 #include "fs/host_path.h"
 
 #include <errno.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include "fs/drive_map.h"
 #include "fs/resolver.h"
@@ -9,14 +11,24 @@
 
 namespace plat::fs {
 
-bool ResolveHostPath(const char* winPath, std::string* hostPath, bool* exists) {
+bool DirectoryForChooser(const char* winPath, std::string* hostPath) {
   WinPath wp;
   Resolved r;
-  if (!ParseWinPath(winPath, PathUse::kName, &wp) || !ResolvePath(wp, FinalLink::kFollow, &r)) {
+  if (!ParseWinPath(winPath, PathUse::kName, &wp) ||
+      !ResolvePath(wp, FinalLink::kFollow, Want::kDescriptor, &r)) {
     return false;
   }
-  *hostPath = HostPathOf(r);
-  *exists = r.exists;
+  if (!r.exists || !S_ISDIR(r.st.st_mode) || r.st.st_nlink == 0) {
+    errno = ENOTDIR;
+    return false;
+  }
+  char buf[PATH_MAX];
+  ssize_t n = readlink(ProcFdPath(r.self).c_str(), buf, sizeof buf);
+  if (n <= 0 || (size_t)n == sizeof buf || buf[0] != '/') {
+    errno = ENOENT;  // unreachable from here, or removed
+    return false;
+  }
+  hostPath->assign(buf, (size_t)n);
   return true;
 }
 

@@ -1,16 +1,16 @@
-// Host paths of Windows paths and back, for the rest of the platform layer.
-// A host path from here lies under its drive's directory and holds no
-// symbolic link; the reverse mapping picks the drive with the longest match.
+// Host paths for what must be shown to a person or compared as text, never
+// reopened by the layer: the program file's name and a file chooser's answer
+// become Windows paths; a resolved directory is named for a chooser to show.
 #pragma once
 
 #include <string>
 
 namespace plat::fs {
 
-// Absolute host path of winPath. Intermediate components must exist; the
-// last may be missing (exists false) and then keeps the caller's spelling.
-// False with errno on failure.
-bool ResolveHostPath(const char* winPath, std::string* hostPath, bool* exists);
+// The host's current name of the directory a Windows path leads to, read
+// from its descriptor (/proc/self/fd), for a file chooser to start in.
+// False with errno when the path leads to no directory.
+bool DirectoryForChooser(const char* winPath, std::string* hostPath);
 
 // "C:\dir\name" for an absolute host path under a mapped drive; false (errno
 // ENOENT) when no drive holds it, or EINVAL when a name holds a backslash.

@@ -10,6 +10,7 @@
 #include "fs/file_status.h"
 #include "fs/last_error.h"
 #include "fs/resolver.h"
+#include "fs/sys_calls.h"
 #include "fs/win_path.h"
 #include "platform/direct.h"
 #include "platform/io.h"
@@ -20,8 +21,8 @@ using namespace plat::fs;
 namespace {
 
 // Resolves an existing file or directory; errno ENOENT when it is missing.
-bool ResolveExisting(const char* path, FinalLink link, WinPath* wp, Resolved* r) {
-  if (!ParseWinPath(path, PathUse::kName, wp) || !ResolvePath(*wp, link, r)) return false;
+bool ResolveExisting(const char* path, FinalLink link, Want want, WinPath* wp, Resolved* r) {
+  if (!ParseWinPath(path, PathUse::kName, wp) || !ResolvePath(*wp, link, want, r)) return false;
   if (!r->exists) {
     errno = ENOENT;
     return false;
@@ -42,8 +43,8 @@ int _stat(const char* path, struct _stat* status) {
     errno = EINVAL;
     return -1;
   }
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
-  MakeWindowsStatus(r.st, r.self.Get(), LastName(wp), r.drive, r.isRoot, status);
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) return -1;
+  MakeWindowsStatus(r.st, r.created, LastName(wp), r.drive, r.isRoot, status);
   return 0;
 }
 
@@ -54,7 +55,7 @@ int _access(const char* path, int mode) {
     errno = EINVAL;
     return -1;
   }
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) return -1;
   if ((mode & _A_WRITE) && IsReadOnly(r.st)) {
     errno = EACCES;
     return -1;
@@ -65,18 +66,18 @@ int _access(const char* path, int mode) {
 int _unlink(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kNoFollow, &wp, &r)) return -1;
-  if (r.isRoot || S_ISDIR(r.st.st_mode) || IsReadOnly(r.st)) {
+  if (!ResolveExisting(path, FinalLink::kNoFollow, Want::kStatus, &wp, &r)) return -1;
+  if (r.parent < 0 || S_ISDIR(r.st.st_mode) || IsReadOnly(r.st)) {
     errno = EACCES;
     return -1;
   }
-  return unlinkat(r.parent.Get(), r.name.c_str(), 0) == 0 ? 0 : -1;
+  return Sys().unlinkat(r.parent, r.name.c_str(), 0) == 0 ? 0 : -1;
 }
 
 int _utime(const char* path, struct _utimbuf* times) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r)) return -1;
   if (IsReadOnly(r.st) && !S_ISDIR(r.st.st_mode)) {
     errno = EACCES;
     return -1;
@@ -88,35 +89,36 @@ int _utime(const char* path, struct _utimbuf* times) {
   } else {
     ts[0].tv_nsec = ts[1].tv_nsec = UTIME_NOW;
   }
-  return utimensat(AT_FDCWD, ProcFdPath(r.self.Get()).c_str(), ts, 0) == 0 ? 0 : -1;
+  return Sys().utimensat(AT_FDCWD, ProcFdPath(r.self).c_str(), ts, 0) == 0 ? 0 : -1;
 }
 
 int _mkdir(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ParseWinPath(path, PathUse::kName, &wp) || !ResolvePath(wp, FinalLink::kNoFollow, &r)) {
+  if (!ParseWinPath(path, PathUse::kName, &wp) ||
+      !ResolvePath(wp, FinalLink::kNoFollow, Want::kStatus, &r)) {
     return -1;
   }
   if (r.exists) {
     errno = EEXIST;
     return -1;
   }
-  return mkdirat(r.parent.Get(), r.name.c_str(), 0777) == 0 ? 0 : -1;
+  return Sys().mkdirat(r.parent, r.name.c_str(), 0777) == 0 ? 0 : -1;
 }
 
 int _rmdir(const char* path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kNoFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kNoFollow, Want::kStatus, &wp, &r)) return -1;
   if (!S_ISDIR(r.st.st_mode)) {
     errno = ENOTDIR;
     return -1;
   }
-  if (r.isRoot || IsReadOnly(r.st)) {
+  if (r.parent < 0 || IsReadOnly(r.st)) {
     errno = EACCES;
     return -1;
   }
-  if (unlinkat(r.parent.Get(), r.name.c_str(), AT_REMOVEDIR) == 0) return 0;
+  if (Sys().unlinkat(r.parent, r.name.c_str(), AT_REMOVEDIR) == 0) return 0;
   if (errno == EEXIST) errno = ENOTEMPTY;
   return -1;
 }
@@ -124,7 +126,7 @@ int _rmdir(const char* path) {
 DWORD GetFileAttributes(LPCSTR path) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) {
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kStatus, &wp, &r)) {
     FailWithLastError();
     return INVALID_FILE_ATTRIBUTES;
   }
@@ -141,20 +143,20 @@ static bool SetReadOnly(const Resolved& r, bool readOnly) {
     mode |= S_IWUSR | (0022 & ~CurrentUmask());
   }
   if (mode == (r.st.st_mode & 07777)) return true;
-  return chmod(ProcFdPath(r.self.Get()).c_str(), mode) == 0;
+  return Sys().fchmodat(AT_FDCWD, ProcFdPath(r.self).c_str(), mode, 0) == 0;
 }
 
 int _chmod(const char* path, int pmode) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r)) return -1;
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r)) return -1;
   return SetReadOnly(r, !(pmode & _S_IWRITE)) ? 0 : -1;
 }
 
 BOOL SetFileAttributes(LPCSTR path, DWORD attributes) {
   WinPath wp;
   Resolved r;
-  if (!ResolveExisting(path, FinalLink::kFollow, &wp, &r) ||
+  if (!ResolveExisting(path, FinalLink::kFollow, Want::kDescriptor, &wp, &r) ||
       !SetReadOnly(r, attributes & FILE_ATTRIBUTE_READONLY)) {
     return FailWithLastError();
   }
@@ -164,22 +166,22 @@ BOOL SetFileAttributes(LPCSTR path, DWORD attributes) {
 // A file moved to another file system is copied (contents, permission bits,
 // times) and then deleted, as Windows moves files between volumes.
 static bool CopyAcross(const Resolved& src, int dstDir, const std::string& target) {
-  UniqueFd in(open(ProcFdPath(src.self.Get()).c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd in(ReopenFd(src.self, O_RDONLY));
   if (!in.Valid()) return false;
-  UniqueFd out(
-      openat(dstDir, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  UniqueFd out(Sys().openat(dstDir, target.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!out.Valid()) return false;
   bool ok = true;
   char buf[65536];
   for (;;) {
-    ssize_t n = read(in.Get(), buf, sizeof buf);
+    ssize_t n = Sys().read(in.Get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       ok = n == 0;
       break;
     }
     for (ssize_t done = 0; ok && done < n;) {
-      ssize_t w = write(out.Get(), buf + done, (size_t)(n - done));
+      ssize_t w = Sys().write(out.Get(), buf + done, (size_t)(n - done));
       if (w < 0 && errno == EINTR) continue;
       ok = w > 0;
       done += w > 0 ? w : 0;
@@ -187,10 +189,10 @@ static bool CopyAcross(const Resolved& src, int dstDir, const std::string& targe
     if (!ok) break;
   }
   struct timespec times[2] = {src.st.st_atim, src.st.st_mtim};
-  ok = ok && fchmod(out.Get(), src.st.st_mode & 07777) == 0 && futimens(out.Get(), times) == 0 &&
-       fdatasync(out.Get()) == 0;
+  ok = ok && Sys().fchmod(out.Get(), src.st.st_mode & 07777) == 0 &&
+       Sys().futimens(out.Get(), times) == 0 && Sys().fdatasync(out.Get()) == 0;
   if (!ok) {
-    unlinkat(dstDir, target.c_str(), 0);
+    Sys().unlinkat(dstDir, target.c_str(), 0);
     return false;
   }
   return true;
@@ -199,12 +201,13 @@ static bool CopyAcross(const Resolved& src, int dstDir, const std::string& targe
 BOOL MoveFile(LPCSTR from, LPCSTR to) {
   WinPath fromPath, toPath;
   Resolved src, dst;
-  if (!ResolveExisting(from, FinalLink::kNoFollow, &fromPath, &src)) return FailWithLastError();
+  if (!ResolveExisting(from, FinalLink::kNoFollow, Want::kDescriptor, &fromPath, &src))
+    return FailWithLastError();
   if (!ParseWinPath(to, PathUse::kName, &toPath) ||
-      !ResolvePath(toPath, FinalLink::kNoFollow, &dst)) {
+      !ResolvePath(toPath, FinalLink::kNoFollow, Want::kStatus, &dst)) {
     return FailWithLastError();
   }
-  if (src.isRoot || dst.isRoot) {
+  if (src.parent < 0 || (dst.exists && dst.parent < 0)) {
     errno = EACCES;
     return FailWithLastError();
   }
@@ -219,13 +222,13 @@ BOOL MoveFile(LPCSTR from, LPCSTR to) {
       return FailWithLastError();
     }
   }
-  if (renameat2(src.parent.Get(), src.name.c_str(), dst.parent.Get(), target.c_str(),
-                RENAME_NOREPLACE) == 0) {
+  if (Sys().renameat2(src.parent, src.name.c_str(), dst.parent, target.c_str(), RENAME_NOREPLACE) ==
+      0) {
     return TRUE;
   }
   if (errno != EXDEV || !S_ISREG(src.st.st_mode)) return FailWithLastError();
-  if (!CopyAcross(src, dst.parent.Get(), target) ||
-      unlinkat(src.parent.Get(), src.name.c_str(), 0) != 0) {
+  if (!CopyAcross(src, dst.parent, target) ||
+      Sys().unlinkat(src.parent, src.name.c_str(), 0) != 0) {
     return FailWithLastError();
   }
   return TRUE;

@@ -1,18 +1,21 @@
-// Component-by-component resolution under a drive's directory.
+// Component-by-component resolution under a drive's directory or an anchor.
 // Invariant: every descriptor on the walk's stack is a directory reached from
-// the drive's root through real names only, so popping it on ".." never rises
-// above the root and a symbolic link swapped in later cannot redirect it.
+// the walk's base (the drive's root or the anchor) through real names only,
+// so popping it on ".." never rises above the base and a symbolic link
+// swapped in later cannot redirect it. Exact names are tried first; only a
+// miss asks the folded-name cache.
 #include "fs/resolver.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <string.h>
-#include <unistd.h>
 
 #include <deque>
+#include <vector>
 
+#include "fs/anchor_state.h"
 #include "fs/drive_map.h"
+#include "fs/name_cache.h"
+#include "fs/sys_calls.h"
 
 namespace plat::fs {
 namespace {
@@ -23,19 +26,13 @@ char FoldCase(char c) {
   return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
 }
 
-bool EqualNoCase(const std::string& a, const char* b) {
-  size_t n = strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
 }
-
-struct Level {
-  std::string name;
-  UniqueFd fd;
-};
 
 std::deque<std::string> SplitLink(const std::string& target) {
   std::deque<std::string> parts;
@@ -49,9 +46,9 @@ std::deque<std::string> SplitLink(const std::string& target) {
   return parts;
 }
 
-bool ReadLink(int fd, std::string* target) {
+bool ReadLink(int dirFd, const char* name, std::string* target) {
   char buf[4096];
-  ssize_t n = readlinkat(fd, "", buf, sizeof buf);
+  ssize_t n = Sys().readlinkat(dirFd, name, buf, sizeof buf);
   if (n < 0) return false;
   if ((size_t)n == sizeof buf) {
     errno = ENAMETOOLONG;
@@ -61,145 +58,325 @@ bool ReadLink(int fd, std::string* target) {
   return true;
 }
 
-int Dup(int fd) {
-  return fcntl(fd, F_DUPFD_CLOEXEC, 0);
+// Opens the entry name of dirFd without following it: exactly, else by a
+// case-insensitive match; actual is the name tried last. -1 with errno
+// ENOENT when there is none, ENOTDIR when O_DIRECTORY met something else.
+int OpenEntry(int dirFd, const std::string& name, int flags, std::string* actual) {
+  flags |= O_PATH | O_NOFOLLOW | O_CLOEXEC;
+  *actual = name;
+  int fd = Sys().openat(dirFd, name.c_str(), flags, 0);
+  if (fd >= 0) return fd;
+  if (errno == ENAMETOOLONG) errno = ENOENT;  // no entry can have such a name
+  if (errno != ENOENT || !FindFoldedName(dirFd, name, actual)) return -1;
+  return Sys().openat(dirFd, actual->c_str(), flags, 0);
 }
 
-}  // namespace
-
-bool FindEntryName(int dirFd, const std::string& name, std::string* actual) {
-  struct stat st;
-  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+// The status of the entry name of dirFd, found as OpenEntry finds it.
+bool StatusOfEntry(int dirFd, const std::string& name, struct stat* st, time_t* created,
+                   std::string* actual) {
+  if (StatusAt(dirFd, name, st, created)) {
     *actual = name;
     return true;
   }
-  if (errno == ENAMETOOLONG) errno = ENOENT;  // no entry can have such a name
-  if (errno != ENOENT) return false;
-  int listFd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return false;
-  DIR* dir = fdopendir(listFd);
-  if (!dir) {
-    close(listFd);
-    return false;
-  }
-  bool found = false;
-  while (dirent* e = readdir(dir)) {
-    if (!EqualNoCase(name, e->d_name)) continue;
-    if (!found || strcmp(e->d_name, actual->c_str()) < 0) *actual = e->d_name;
-    found = true;
-  }
-  closedir(dir);
-  if (!found) errno = ENOENT;
-  return found;
+  if (errno == ENAMETOOLONG) errno = ENOENT;
+  if (errno != ENOENT || !FindFoldedName(dirFd, name, actual)) return false;
+  return StatusAt(dirFd, *actual, st, created);
 }
 
-bool ResolvePath(const WinPath& path, FinalLink link, Resolved* out) {
-  std::string hostDir;
-  if (!DriveHostDir(path.drive, &hostDir)) return false;
-  UniqueFd root(open(hostDir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!root.Valid()) return false;
+struct Level {
+  std::string name;
+  UniqueFd fd;
+};
 
-  std::vector<Level> stack;
-  std::deque<std::string> pending(path.parts.begin(), path.parts.end());
-  int links = 0;
-  Resolved r;
-  r.drive = path.drive;
-  auto top = [&]() { return stack.empty() ? root.Get() : stack.back().fd.Get(); };
-  auto names = [&]() {
-    std::vector<std::string> v;
-    for (const Level& l : stack)
-      v.push_back(l.name);
-    return v;
-  };
+// One walk. Under an anchor the base is the anchor's directory; an absolute
+// link moves the base to the drive's root ("outside"), and the walk counts
+// as inside again only when it reaches the anchor's directory itself.
+// The directories of a path are first tried as one openat2 confined below
+// the base that refuses every symbolic link, so real directories spelt as
+// on disk cost one call together; otherwise each intermediate directory
+// costs one openat (O_DIRECTORY tells it from a link or a file without a
+// status call). The last component costs one statx, and one openat more
+// when the caller wants its descriptor.
+class Walk {
+ public:
+  Walk(int drive, const AnchorRecord* anchor, int base)
+      : drive_(drive), anchor_(anchor), base_(base) {}
 
+  bool Run(std::deque<std::string> pending, FinalLink link, Want want, Resolved* out);
+
+ private:
+  bool RunOnce(std::deque<std::string> pending, FinalLink link, Want want, Resolved* out);
+  void TryDirectories(std::deque<std::string>* pending, std::deque<std::string>* again);
+  int Top() const { return stack_.empty() ? base_ : stack_.back().fd.Get(); }
+  bool IsAnchor(const struct stat& st) const {
+    return anchor_ && S_ISDIR(st.st_mode) && st.st_dev == anchor_->dev && st.st_ino == anchor_->ino;
+  }
+  void EnterAnchor() {
+    stack_.clear();
+    base_ = anchor_->dir.Get();
+    outside_ = false;
+  }
+  bool FromDriveRoot();
+  bool Descend(const std::string& part, std::deque<std::string>* pending);
+  bool Expand(int dirFd, const char* name, std::deque<std::string>* pending);
+  bool Missing(const std::string& part, Resolved* r);
+  bool Finish(Level self, const struct stat& st, time_t created, Resolved* r);
+  bool FinishAtBase(Resolved* r);
+
+  int drive_;
+  const AnchorRecord* anchor_;
+  int base_;
+  bool outside_ = false;
+  int links_ = 0;
+  std::vector<Level> stack_;
+  // The stack's one level stands for several directories: a ".." from a
+  // link would climb them all, so a link makes the walk start over slowly.
+  bool grouped_ = false;
+  bool restart_ = false;
+};
+
+bool openat2Missing = false;  // a kernel older than the call
+
+// again: the whole path, kept for a walk that has to start over.
+void Walk::TryDirectories(std::deque<std::string>* pending, std::deque<std::string>* again) {
+  if (openat2Missing || pending->size() < 3) return;
+  std::string joined;
+  for (size_t i = 0; i + 1 < pending->size(); ++i) {
+    const std::string& part = (*pending)[i];
+    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) return;
+    if (i) joined += '/';
+    joined += part;
+  }
+  struct open_how how = {};
+  how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+  int fd = Sys().openat2(Top(), joined.c_str(), &how);
+  if (fd < 0) {
+    if (errno == ENOSYS) openat2Missing = true;
+    return;
+  }
+  *again = *pending;
+  Level level;
+  level.fd.Reset(fd);
+  level.name = (*pending)[pending->size() - 2];
+  stack_.push_back(std::move(level));
+  pending->erase(pending->begin(), pending->end() - 1);
+  grouped_ = true;
+}
+
+bool Walk::FromDriveRoot() {
+  stack_.clear();
+  int root = DriveRootFd(drive_);
+  if (root < 0) return false;
+  base_ = root;
+  if (!anchor_) return true;
+  struct stat st;
+  time_t created;
+  if (!StatusOf(root, &st, &created)) return false;
+  if (IsAnchor(st)) {
+    EnterAnchor();
+  } else {
+    outside_ = true;
+  }
+  return true;
+}
+
+// Puts a link's target in front of what is left of the path.
+bool Walk::Expand(int dirFd, const char* name, std::deque<std::string>* pending) {
+  if (grouped_) {
+    restart_ = true;
+    return false;
+  }
+  if (++links_ > kMaxLinks) {
+    errno = ELOOP;
+    return false;
+  }
+  std::string target;
+  if (!ReadLink(dirFd, name, &target)) return false;
+  if (!target.empty() && target[0] == '/' && !FromDriveRoot()) return false;
+  std::deque<std::string> expanded = SplitLink(target);
+  pending->insert(pending->begin(), expanded.begin(), expanded.end());
+  return true;
+}
+
+// An intermediate component: a directory goes on the stack, a link expands.
+bool Walk::Descend(const std::string& part, std::deque<std::string>* pending) {
+  Level level;
+  level.fd.Reset(OpenEntry(Top(), part, O_DIRECTORY, &level.name));
+  if (level.fd.Valid()) {
+    struct stat st;
+    time_t created;
+    if (!outside_) {
+      stack_.push_back(std::move(level));
+    } else if (!StatusOf(level.fd.Get(), &st, &created)) {
+      return false;
+    } else if (IsAnchor(st)) {
+      EnterAnchor();
+    } else {
+      stack_.push_back(std::move(level));
+    }
+    return true;
+  }
+  if (errno != ENOTDIR) return false;
+  struct stat st;
+  time_t created;
+  if (!StatusAt(Top(), level.name, &st, &created)) return false;
+  if (!S_ISLNK(st.st_mode)) {
+    errno = ENOENT;  // a file in the middle of a path
+    return false;
+  }
+  return Expand(Top(), level.name.c_str(), pending);
+}
+
+bool Walk::Missing(const std::string& part, Resolved* r) {
+  if (outside_) {
+    errno = ENOENT;
+    return false;
+  }
+  r->parent = Top();
+  if (!stack_.empty()) r->ownParent = std::move(stack_.back().fd);
+  r->name = part;
+  return true;
+}
+
+bool Walk::Finish(Level self, const struct stat& st, time_t created, Resolved* r) {
+  if (outside_) {
+    if (!IsAnchor(st)) {
+      errno = ENOENT;
+      return false;
+    }
+    EnterAnchor();
+    return FinishAtBase(r);
+  }
+  r->exists = true;
+  r->parent = Top();
+  if (!stack_.empty()) r->ownParent = std::move(stack_.back().fd);
+  r->name = std::move(self.name);
+  r->ownSelf = std::move(self.fd);
+  r->self = r->ownSelf.Get();
+  r->st = st;
+  r->created = created;
+  return true;
+}
+
+bool Walk::FinishAtBase(Resolved* r) {
+  if (outside_) {
+    errno = ENOENT;
+    return false;
+  }
+  if (!StatusOf(base_, &r->st, &r->created)) return false;
+  r->exists = true;
+  r->self = base_;
+  r->parent = -1;
+  if (anchor_) {
+    r->isAnchor = true;
+    r->isRoot = anchor_->parts.empty();
+    r->name = anchor_->parts.empty() ? "" : anchor_->parts.back();
+  } else {
+    r->isRoot = true;
+  }
+  return true;
+}
+
+bool Walk::Run(std::deque<std::string> pending, FinalLink link, Want want, Resolved* r) {
+  int base = base_;
+  std::deque<std::string> again;
+  TryDirectories(&pending, &again);
+  bool ok = RunOnce(std::move(pending), link, want, r);
+  if (ok || !restart_) return ok;
+  stack_.clear();
+  base_ = base;
+  grouped_ = restart_ = false;
+  return RunOnce(std::move(again), link, want, r);
+}
+
+bool Walk::RunOnce(std::deque<std::string> pending, FinalLink link, Want want, Resolved* r) {
   while (!pending.empty()) {
     std::string part = std::move(pending.front());
     pending.pop_front();
     if (part == ".") continue;
     if (part == "..") {
-      if (!stack.empty()) stack.pop_back();
-      continue;
-    }
-    bool last = pending.empty();
-    std::string actual;
-    if (!FindEntryName(top(), part, &actual)) {
-      if (errno != ENOENT) return false;
-      if (!last) return false;
-      r.parent.Reset(Dup(top()));
-      r.name = part;
-      r.hostParts = names();
-      r.hostParts.push_back(part);
-      *out = std::move(r);
-      return out->parent.Valid();
-    }
-    UniqueFd fd(openat(top(), actual.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st;
-    if (!fd.Valid() || fstat(fd.Get(), &st) != 0) return false;
-    if (S_ISLNK(st.st_mode) && !(last && link == FinalLink::kNoFollow)) {
-      if (++links > kMaxLinks) {
-        errno = ELOOP;
+      if (!stack_.empty()) {
+        stack_.pop_back();
+      } else if (anchor_ && !outside_) {
+        errno = ENOENT;  // a link that climbs out of the anchor leads nowhere
         return false;
       }
-      std::string target;
-      if (!ReadLink(fd.Get(), &target)) return false;
-      if (!target.empty() && target[0] == '/') stack.clear();
-      std::deque<std::string> expanded = SplitLink(target);
-      pending.insert(pending.begin(), expanded.begin(), expanded.end());
       continue;
     }
-    if (S_ISDIR(st.st_mode) && !last) {
-      stack.push_back({actual, std::move(fd)});
+    if (!pending.empty()) {
+      if (!Descend(part, &pending)) return false;
       continue;
     }
-    if (!last) {
-      errno = ENOENT;
-      return false;
+    Level level;
+    struct stat st;
+    time_t created;
+    bool found;
+    if (want == Want::kDescriptor) {
+      level.fd.Reset(OpenEntry(Top(), part, 0, &level.name));
+      found = level.fd.Valid() && StatusOf(level.fd.Get(), &st, &created);
+    } else {
+      found = StatusOfEntry(Top(), part, &st, &created, &level.name);
     }
-    r.parent.Reset(Dup(top()));
-    r.name = actual;
-    r.self = std::move(fd);
-    r.st = st;
-    r.exists = true;
-    r.hostParts = names();
-    r.hostParts.push_back(actual);
-    *out = std::move(r);
-    return out->parent.Valid();
+    if (!found) return errno == ENOENT && Missing(part, r);
+    if (S_ISLNK(st.st_mode) && link == FinalLink::kFollow) {
+      bool expanded = level.fd.Valid() ? Expand(level.fd.Get(), "", &pending)
+                                       : Expand(Top(), level.name.c_str(), &pending);
+      if (!expanded) return false;
+      continue;
+    }
+    return Finish(std::move(level), st, created, r);
   }
 
-  // Ended on a directory already on the stack (or the root), after "." or
-  // ".." from a link target, or because the path named the root.
-  r.exists = true;
-  if (stack.empty()) {
-    r.isRoot = true;
-    r.parent.Reset(Dup(root.Get()));
-    r.self = std::move(root);
-  } else {
-    Level self = std::move(stack.back());
-    stack.pop_back();
-    r.parent.Reset(Dup(top()));
-    r.name = self.name;
-    r.self = std::move(self.fd);
-    r.hostParts = names();
-    r.hostParts.push_back(r.name);
+  // Ended on a directory already on the stack (or the base), after "." or
+  // ".." from a link target, or because the path named the base.
+  if (stack_.empty()) return FinishAtBase(r);
+  Level self = std::move(stack_.back());
+  stack_.pop_back();
+  struct stat st;
+  time_t created;
+  if (!StatusOf(self.fd.Get(), &st, &created)) return false;
+  return Finish(std::move(self), st, created, r);
+}
+
+bool Below(const AnchorRecord& anchor, const WinPath& path) {
+  if (path.drive != anchor.drive || path.parts.size() < anchor.parts.size()) return false;
+  for (size_t i = 0; i < anchor.parts.size(); ++i) {
+    if (!EqualNoCase(path.parts[i], anchor.parts[i])) return false;
   }
-  if (!r.parent.Valid() || fstat(r.self.Get(), &r.st) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+bool ResolveFromDrive(const WinPath& path, FinalLink link, Want want, Resolved* out) {
+  int root = DriveRootFd(path.drive);
+  if (root < 0) return false;
+  Resolved r;
+  r.drive = path.drive;
+  Walk walk(path.drive, nullptr, root);
+  if (!walk.Run(std::deque<std::string>(path.parts.begin(), path.parts.end()), link, want, &r)) {
+    return false;
+  }
   *out = std::move(r);
   return true;
 }
 
-std::string HostPathOf(const Resolved& r) {
-  std::string dir;
-  DriveHostDir(r.drive, &dir);
-  std::string path = dir;
-  for (const std::string& part : r.hostParts) {
-    if (path.empty() || path.back() != '/') path += '/';
-    path += part;
+bool ResolvePath(const WinPath& path, FinalLink link, Want want, Resolved* out) {
+  const AnchorRecord* anchor = nullptr;
+  if (!CurrentAnchor(&anchor)) return false;
+  if (!anchor) return ResolveFromDrive(path, link, want, out);
+  if (!Below(*anchor, path)) {
+    errno = EACCES;
+    return false;
   }
-  return path;
-}
-
-std::string ProcFdPath(int fd) {
-  return "/proc/self/fd/" + std::to_string(fd);
+  Resolved r;
+  r.drive = path.drive;
+  Walk walk(path.drive, anchor, anchor->dir.Get());
+  auto rest = path.parts.begin() + (long)anchor->parts.size();
+  if (!walk.Run(std::deque<std::string>(rest, path.parts.end()), link, want, &r)) return false;
+  *out = std::move(r);
+  return true;
 }
 
 }  // namespace plat::fs

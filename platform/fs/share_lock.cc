@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "fs/sys_calls.h"
 #include "platform/io.h"
 
 namespace plat::fs {
@@ -35,7 +36,7 @@ bool Held(int fd, Range range, bool* held) {
   fl.l_whence = SEEK_SET;
   fl.l_start = RangeStart(range);
   fl.l_len = (off_t)1 << kSlotBits;
-  if (fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+  if (Sys().lockctl(fd, F_OFD_GETLK, &fl) != 0) return false;
   *held = fl.l_type != F_UNLCK;
   return true;
 }
@@ -46,14 +47,14 @@ bool Claim(int fd, Range range, short type, off_t slot) {
   fl.l_whence = SEEK_SET;
   fl.l_start = RangeStart(range) + slot;
   fl.l_len = 1;
-  return fcntl(fd, F_OFD_SETLK, &fl) == 0;
+  return Sys().lockctl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 class Gate {
  public:
   explicit Gate(int fd) : fd_(fd) {
     do {
-      ok_ = flock(fd_, LOCK_EX) == 0;
+      ok_ = Sys().flock(fd_, LOCK_EX) == 0;
     } while (!ok_ && errno == EINTR);
   }
   ~Gate() {

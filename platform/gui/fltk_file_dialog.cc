@@ -7,7 +7,6 @@
 #include <FL/Fl_File_Chooser.H>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <string>
 
@@ -45,28 +44,25 @@ std::string Filters(const char* list) {
 
 std::string HostDirOf(const char* winDir) {
   std::string host;
-  bool exists = false;
-  if (winDir && *winDir && plat::fs::ResolveHostPath(winDir, &host, &exists) && exists) return host;
+  if (winDir && *winDir && plat::fs::DirectoryForChooser(winDir, &host)) return host;
   char cwd[MAX_PATH] = {};
-  _getcwd(cwd, sizeof cwd);
-  if (plat::fs::ResolveHostPath(cwd, &host, &exists) && exists) return host;
+  if (_getcwd(cwd, sizeof cwd) && plat::fs::DirectoryForChooser(cwd, &host)) return host;
   return "/";
 }
 
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Why the path can't be taken, or null when it can.
+// Why the path can't be taken, or null when it can. The chooser answers host
+// text; once it is a Windows path the checks go through the layer like every
+// later use of the file, so they see what the program will see.
 const char* Refusal(const std::string& host, DWORD flags, std::string* winPath) {
-  std::string dir = host.substr(0, host.find_last_of('/') + 1);
-  struct stat st;
-  if ((flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) && !IsDirectory(dir.empty() ? "/" : dir))
-    return "Path does not exist.\nCheck the path and try again.";
-  if ((flags & OFN_FILEMUSTEXIST) && stat(host.c_str(), &st) != 0)
-    return "File not found.\nCheck the file name and try again.";
   if (!plat::fs::WindowsPathOf(host, winPath)) return "The file is on no drive of this program.";
+  std::string dir = winPath->substr(0, winPath->find_last_of('\\') + 1);
+  DWORD dirAttributes = GetFileAttributes(dir.c_str());
+  bool dirExists =
+      dirAttributes != INVALID_FILE_ATTRIBUTES && (dirAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if ((flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) && !dirExists)
+    return "Path does not exist.\nCheck the path and try again.";
+  if ((flags & OFN_FILEMUSTEXIST) && GetFileAttributes(winPath->c_str()) == INVALID_FILE_ATTRIBUTES)
+    return "File not found.\nCheck the file name and try again.";
   return nullptr;
 }
 

@@ -1,7 +1,9 @@
 // INI files on disk: reading one whole, and replacing one atomically.
-// A replacement is a temporary file in the same directory, made durable and
-// renamed over the old one, so a reader or a crash sees the old or the new
-// file, never a mixture. Writers of one directory take turns (flock).
+// A replacement is a temporary file created in the file's directory, held
+// open by descriptor from the resolution on, made durable and renamed over
+// the old one in that same directory, so a reader or a crash sees the old or
+// the new file, never a mixture, and nothing is written anywhere else.
+// Writers of one directory take turns (flock).
 #pragma once
 
 #include <sys/stat.h>
@@ -31,7 +33,7 @@ class IniWriteLock {
  private:
   void RemoveStaleTemporaries();
   bool ok_ = false;
-  plat::fs::UniqueFd dir_;
+  plat::fs::UniqueFd dir_;  // the directory, opened for listing and locking
   std::string name_;
   bool exists_ = false;
   struct stat st_ {};

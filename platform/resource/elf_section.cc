@@ -17,15 +17,10 @@ constexpr uint64_t kMaxSections = 1 << 16;
 
 class File {
  public:
-  explicit File(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  explicit File(int fd) : fd_(fd) {
     struct stat st {};
-    if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = (uint64_t)st.st_size;
+    if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = (uint64_t)st.st_size;
   }
-  ~File() {
-    if (fd_ >= 0) close(fd_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
 
   bool Read(uint64_t offset, void* out, uint64_t count) const {
     if (offset > size_ || count > size_ - offset) return false;
@@ -37,7 +32,7 @@ class File {
   }
 
  private:
-  int fd_;
+  int fd_;  // not owned
   uint64_t size_ = 0;
 };
 
@@ -76,9 +71,8 @@ bool FindSection(const File& file, const char* name, std::vector<unsigned char>*
 
 }  // namespace
 
-bool ReadElfSection(const std::string& hostPath, const char* name,
-                    std::vector<unsigned char>* data) {
-  File file(hostPath);
+bool ReadElfSection(int fd, const char* name, std::vector<unsigned char>* data) {
+  File file(fd);
   unsigned char ident[EI_NIDENT];
   if (!file.Read(0, ident, sizeof ident) || memcmp(ident, ELFMAG, SELFMAG) != 0 ||
       ident[EI_DATA] != ELFDATA2LSB)

@@ -8,8 +8,8 @@
 
 namespace plat::res {
 
-// False when the file is not a little-endian ELF file or has no such section.
-bool ReadElfSection(const std::string& hostPath, const char* name,
-                    std::vector<unsigned char>* data);
+// fd: a readable descriptor of the file, left open. False when the file is
+// not a little-endian ELF file or has no such section.
+bool ReadElfSection(int fd, const char* name, std::vector<unsigned char>* data);
 
 }  // namespace plat::res

@@ -2,19 +2,22 @@
 // PLATFORM_VERSION_INFO lays out). A block is checked when it is read from the
 // file: magic, size within the section, every text terminated inside it; the
 // queries then walk it without further doubt.
+#include <fcntl.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
 #include <string>
 #include <vector>
 
+#include "fs/resolver.h"
+#include "fs/win_path.h"
 #include "platform/resources.h"
 #include "platform/winbase.h"
 #include "platform/winver.h"
 #include "resource/elf_section.h"
-#include "fs/host_path.h"
 
 static_assert(std::endian::native == std::endian::little, "version blocks are little-endian");
 
@@ -56,14 +59,19 @@ bool WellFormed(const unsigned char* block, size_t available) {
   }
 }
 
+// The file is read through the descriptor its resolution handed out, so the
+// block comes from the file the path named when it was resolved.
 bool ReadBlock(LPCSTR path, std::vector<unsigned char>* block) {
-  std::string host;
-  bool exists = false;
-  if (!plat::fs::ResolveHostPath(path, &host, &exists) || !exists) {
+  plat::fs::WinPath wp;
+  plat::fs::Resolved r;
+  if (!plat::fs::ParseWinPath(path, plat::fs::PathUse::kName, &wp) ||
+      !plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, plat::fs::Want::kDescriptor, &r) ||
+      !r.exists) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
   }
-  if (!plat::res::ReadElfSection(host, plat::res::kVersionSection, block)) {
+  plat::fs::UniqueFd fd(S_ISREG(r.st.st_mode) ? plat::fs::ReopenFd(r.self, O_RDONLY) : -1);
+  if (!fd.Valid() || !plat::res::ReadElfSection(fd.Get(), plat::res::kVersionSection, block)) {
     SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
     return false;
   }

@@ -84,6 +84,27 @@ TEST_F(FindFiles, PatternsMatchWithoutRegardToCase) {
     EXPECT_EQ(Names(List(c.pattern)), c.names) << c.pattern;
 }
 
+TEST_F(FindFiles, ManyStarsAgainstALongNameAnswerAtOnce) {
+  MakeDir(C("d"));
+  std::string longName = std::string(199, 'a') + "b";
+  Write(C("d/" + longName), "");
+  Write(C("d/a.b"), "");
+  struct Case {
+    const char* pattern;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"c:\\d\\*a*a*a*a*a*c", {}},  // the worst case for a matcher that backtracks every star
+      {"c:\\d\\*a*a*a*a*a*b", {longName}},
+      {"c:\\d\\A*A*A*A*A*?", {longName}},
+      {"c:\\d\\*a*a*a*a*a*.*", {longName}},  // ".*" also takes names without a dot
+      {"c:\\d\\*a*a*a*a*b.", {longName}},    // a trailing "." takes names without one
+      {"c:\\d\\*?.?*", {"a.b"}},
+      {"c:\\d\\**a**.**b", {"a.b"}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Names(List(c.pattern)), c.names) << c.pattern;
+}
+
 TEST_F(FindFiles, ReportsAttributesAndSizesCutTo32Bits) {
   MakeDir(C("d"));
   MakeDir(C("d/sub"));

@@ -4,6 +4,9 @@
 #include <errno.h>
 
 #include "fs/host_path.h"
+#include "fs/name_cache.h"
+#include "fs/resolver.h"
+#include "fs_faults.h"
 #include "platform/direct.h"
 #include "platform/io.h"
 #include "temp_drives.h"
@@ -17,6 +20,24 @@ std::string ReadWin(const char* path) {
   int n = _read(fd, buf, sizeof buf);
   _close(fd);
   return std::string(buf, n > 0 ? n : 0);
+}
+
+bool Resolve(const char* path, plat::fs::Resolved* r) {
+  plat::fs::WinPath wp;
+  return plat::fs::ParseWinPath(path, plat::fs::PathUse::kName, &wp) &&
+         plat::fs::ResolvePath(wp, plat::fs::FinalLink::kFollow, plat::fs::Want::kDescriptor, r);
+}
+
+ino_t HostInode(const std::string& host) {
+  struct stat st {};
+  stat(host.c_str(), &st);
+  return st.st_ino;
+}
+
+ino_t HostInodeOf(int fd) {
+  struct stat st {};
+  fstat(fd, &st);
+  return st.st_ino;
 }
 
 class Resolution : public TempDrives {};
@@ -36,6 +57,32 @@ TEST_F(Resolution, FindsMixedCaseNamesAndPrefersTheExactOne) {
   EXPECT_EQ(ReadWin("c:\\Data\\Exact.txt"), "title");
   // No exact match: the smallest name in byte order wins, every time.
   EXPECT_EQ(ReadWin("c:\\Data\\eXact.txt"), "upper");
+}
+
+TEST_F(Resolution, CaseInsensitiveLookUpsListAnUnchangedDirectoryOnceAndSeeEveryChange) {
+  MakeDir(C("Big"));
+  for (int i = 0; i < 50; ++i)
+    Write(C("Big/Name" + std::to_string(i) + ".TXT"), "");
+  Write(C("Big/README.TXT"), "first");
+  // Changes within the last two seconds could share one time stamp with the
+  // next change, so such a directory is listed afresh on every look-up.
+  usleep(2'100'000);
+  plat::fs::ForgetFoldedNames();
+
+  fs_faults::Install();
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(ReadWin("c:\\Big\\readme.txt"), "first");
+  EXPECT_EQ(ReadWin("c:\\Big\\missing.txt"), "errno " + std::to_string(ENOENT));
+  int listed = fs_faults::Count(fs_faults::kGetdents);
+  fs_faults::Uninstall();
+  EXPECT_EQ(listed, 2);  // one batch and the end, once for all six
+
+  ASSERT_EQ(rename(C("Big/README.TXT").c_str(), C("Big/ReadMe.txt").c_str()), 0);
+  EXPECT_EQ(ReadWin("c:\\big\\README.txt"), "first");
+  Write(C("Big/Second.TXT"), "second");
+  EXPECT_EQ(ReadWin("c:\\big\\second.txt"), "second");
+  ASSERT_EQ(unlink(C("Big/ReadMe.txt").c_str()), 0);
+  EXPECT_EQ(ReadWin("c:\\big\\readme.txt"), "errno " + std::to_string(ENOENT));
 }
 
 TEST_F(Resolution, DotDotNeverClimbsAboveTheDriveRoot) {
@@ -81,13 +128,12 @@ TEST_F(Resolution, SymbolicLinksStayInsideTheDrive) {
   for (const Case& c : cases)
     EXPECT_EQ(ReadWin(c.path), c.expect) << c.path;
 
-  std::string host;
-  bool exists = false;
-  ASSERT_TRUE(plat::fs::ResolveHostPath("c:\\sub\\up", &host, &exists));
-  char real[PATH_MAX];
-  ASSERT_NE(realpath(C("marker.txt").c_str(), real), nullptr);
-  EXPECT_EQ(host, real);
-  EXPECT_TRUE(exists);
+  plat::fs::Resolved r;
+  ASSERT_TRUE(Resolve("c:\\sub\\up", &r));
+  EXPECT_TRUE(r.exists);
+  EXPECT_EQ(r.name, "marker.txt");
+  EXPECT_EQ(r.st.st_ino, HostInode(C("marker.txt")));
+  EXPECT_EQ(HostInodeOf(r.parent), HostInode(C("")));
 }
 
 TEST_F(Resolution, CreatingThroughALinkStaysInsideTheDrive) {
@@ -132,18 +178,16 @@ TEST_F(Resolution, RejectsInvalidPathsWithErrno) {
   EXPECT_EQ(errno, ENAMETOOLONG);
 }
 
-TEST_F(Resolution, HostPathKeepsTheSpellingOfAMissingLastComponent) {
+TEST_F(Resolution, AMissingLastComponentKeepsItsSpellingInTheHeldDirectory) {
   MakeDir(C("Dir"));
-  std::string host;
-  bool exists = true;
-  ASSERT_TRUE(plat::fs::ResolveHostPath("c:\\DIR\\New File.INI", &host, &exists));
-  EXPECT_FALSE(exists);
-  char real[PATH_MAX];
-  ASSERT_NE(realpath(C("Dir").c_str(), real), nullptr);
-  EXPECT_EQ(host, std::string(real) + "/New File.INI");
+  plat::fs::Resolved r;
+  ASSERT_TRUE(Resolve("c:\\DIR\\New File.INI", &r));
+  EXPECT_FALSE(r.exists);
+  EXPECT_EQ(r.name, "New File.INI");
+  EXPECT_EQ(HostInodeOf(r.parent), HostInode(C("Dir")));
 
   errno = 0;
-  EXPECT_FALSE(plat::fs::ResolveHostPath("c:\\missing\\x.ini", &host, &exists));
+  EXPECT_FALSE(Resolve("c:\\missing\\x.ini", &r));
   EXPECT_EQ(errno, ENOENT);
 }
 

@@ -3,9 +3,9 @@
 // display.
 #include <gtest/gtest.h>
 
-#include "fs/drive_map.h"
 #include <stdlib.h>
 #include <unistd.h>
+#include "fs/drive_map.h"
 
 #include <fstream>
 #include <iterator>
