@@ -1,10 +1,13 @@
 // Folded-name maps of recently scanned directories, least recently used first
 // to go, within a bound on directories and on names in all.
-// A map is trusted only while the directory's mtime, ctime, size and link
-// count are what they were before its scan. Time stamps are coarse (a clock
-// tick, two seconds on FAT), so a change within the same stamp would go
-// unseen: a scan of a directory changed within kRacyWindow of the scan is
-// answered but not kept, and the next look-up scans again.
+// A map is trusted whole only while the directory's mtime, ctime, size and
+// link count are what they were before its scan, and the scan came later than
+// kRacyWindow after the last change: time stamps are coarse (a clock tick, two
+// seconds on FAT), so a change within the same stamp would go unseen. Any
+// other map still offers its answer as a candidate, taken once a status call
+// shows the name is still there: a directory that keeps changing (a client
+// removing its names one by one) then costs no scan per look-up. A name the
+// map lacks means a scan.
 #include "fs/name_cache.h"
 
 #include <errno.h>
@@ -46,6 +49,7 @@ struct Stamp {
 
 struct Scanned {
   Stamp stamp;
+  bool settled;
   std::unordered_map<std::string, std::string> names;  // folded -> smallest actual
   std::list<DirId>::iterator age;
 };
@@ -124,17 +128,25 @@ bool FindFoldedName(int dirFd, const std::string& name, std::string* actual) {
   {
     std::lock_guard lock(cacheMutex);
     auto it = cache.find(id);
-    if (it != cache.end() && it->second.stamp == stamp) {
+    if (it != cache.end()) {
       ages.splice(ages.begin(), ages, it->second.age);
       auto match = it->second.names.find(folded);
-      if (match == it->second.names.end()) {
-        errno = ENOENT;
-        return false;
+      if (it->second.settled && it->second.stamp == stamp) {
+        if (match == it->second.names.end()) {
+          errno = ENOENT;
+          return false;
+        }
+        *actual = match->second;
+        return true;
       }
-      *actual = match->second;
-      return true;
+      struct statx entry;
+      if (match != it->second.names.end() &&
+          Sys().statx(dirFd, match->second.c_str(), AT_SYMLINK_NOFOLLOW, 0, &entry) == 0) {
+        *actual = match->second;
+        return true;
+      }
+      Drop(it);
     }
-    if (it != cache.end()) Drop(it);
   }
 
   Scanned scanned;
@@ -142,8 +154,9 @@ bool FindFoldedName(int dirFd, const std::string& name, std::string* actual) {
   bool found = false, complete = false;
   if (!Scan(dirFd, folded, actual, &found, &scanned, &complete)) return false;
   long long scanStart = now.tv_sec * 1'000'000'000LL + now.tv_nsec;
-  bool settled = stamp.mtime < scanStart - kRacyWindowNs && stamp.ctime < scanStart - kRacyWindowNs;
-  if (complete && settled) {
+  scanned.settled =
+      stamp.mtime < scanStart - kRacyWindowNs && stamp.ctime < scanStart - kRacyWindowNs;
+  if (complete) {
     std::lock_guard lock(cacheMutex);
     if (cache.find(id) == cache.end()) Keep(id, std::move(scanned));
   }

@@ -47,8 +47,7 @@ NfsStatus SetSize(const PathNode* node, uint32_t size) {
 
 uint32_t PreferredTransferSize() {
   const ServerSettings* settings = ActiveSettings();
-  return settings && settings->prefTransferSize ? settings->prefTransferSize
-                                                : kDefaultTransferSize;
+  return settings && settings->prefTransferSize ? settings->prefTransferSize : kDefaultTransferSize;
 }
 
 uint32_t NfsGetAttr(RpcRequest* request) {

@@ -31,8 +31,7 @@ BOOL CopyContents(int source, int target) {
   return copied;
 }
 
-BOOL CopyTimeAndAttributes(int source, int target, const char* sourcePath,
-                           const char* targetPath) {
+BOOL CopyTimeAndAttributes(int source, int target, const char* sourcePath, const char* targetPath) {
   struct _stat status;
   if (_fstat(source, &status) != 0) return FALSE;
   _utimbuf times = {status.st_atime, status.st_mtime};
@@ -67,8 +66,8 @@ uint32_t NfsLink(RpcRequest* request) {
     _close(source);
     return StatusReply(request, error == EEXIST ? NFSERR_EXIST : NFSERR_IO);
   }
-  BOOL copied = CopyContents(source, target) &&
-                CopyTimeAndAttributes(source, target, file.node->path, path);
+  BOOL copied =
+      CopyContents(source, target) && CopyTimeAndAttributes(source, target, file.node->path, path);
   _close(source);
   if (_close(target) != 0) copied = FALSE;
   if (copied) return StatusReply(request, NFS_OK);

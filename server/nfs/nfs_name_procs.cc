@@ -54,8 +54,7 @@ PathNode* ExistingChild(NameTarget* target) {
 
 uint32_t NfsLookup(RpcRequest* request) {
   NameTarget target;
-  if (NfsStatus status =
-          ResolveName(request, 0, ACCESS_SEARCH, NAME_LOOKUP, NFSERR_NOENT, &target))
+  if (NfsStatus status = ResolveName(request, 0, ACCESS_SEARCH, NAME_LOOKUP, NFSERR_NOENT, &target))
     return StatusReply(request, status);
   PathNode* child = ExistingChild(&target);
   if (!child) return StatusReply(request, NFSERR_NOENT);

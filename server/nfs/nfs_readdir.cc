@@ -45,8 +45,7 @@ NfsStatus FindStart(const PathNode* directory, uint32_t cookie, DirListing** lis
   char name[MAX_PATH];
   strcpy(name, LastComponent(node->path));
   // The snapshot a client was paging through knows names removed since.
-  if ((*listing = CachedListing(directory)) && FindListedName(*listing, name, next))
-    return NFS_OK;
+  if ((*listing = CachedListing(directory)) && FindListedName(*listing, name, next)) return NFS_OK;
   if (!(*listing = SnapshotDirectory(directory))) return NFSERR_IO;
   if (!FindListedName(*listing, name, next)) *next = ListingCount(*listing);
   return NFS_OK;

@@ -53,9 +53,9 @@ uint64_t Checksum(const ReceiveBuffer* buffer) {
 
 BOOL SameCall(const CachedReply* entry, const RpcRequest* request, uint64_t checksum) {
   const sockaddr_in* sender = &request->receiveBuffer->sender;
-  return entry->when != 0 && entry->xid == request->xid &&
-         entry->procedure == request->procedure && entry->checksum == checksum &&
-         entry->address == sender->sin_addr.s_addr && entry->port == sender->sin_port;
+  return entry->when != 0 && entry->xid == request->xid && entry->procedure == request->procedure &&
+         entry->checksum == checksum && entry->address == sender->sin_addr.s_addr &&
+         entry->port == sender->sin_port;
 }
 
 }  // namespace

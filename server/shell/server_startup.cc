@@ -4,6 +4,8 @@
 // services the settings switch on, the display. Shut-down reverses it.
 #include "shell/server_startup.h"
 
+#include "nfs/export_anchor.h"
+
 #include <stdio.h>
 
 #include "config/export_table.h"
@@ -127,6 +129,7 @@ void ShutdownServer() {
   StopPcnfsDaemon();
   StopNfsService();
   StopPortMapper();
+  CloseExportAnchors();
   EmptyExportTable();  // the export roots' holds go before the table closes
   CloseHandleTable();
   StopServerLog(&Server->log);

@@ -27,7 +27,6 @@ TEST_F(Dispatch, AnswersInArrivalOrderEachWithItsOwnXid) {
 }
 
 TEST_F(Dispatch, ReleasesRowsWithoutAHandlerUnansweredAndKeepsNothing) {
-  const std::initializer_list<uint32_t> handle = {1, 2, 3, 4, 5, 6, 7, 8};
   struct Row {
     ServiceId service;
     CallBuilder call;
@@ -42,7 +41,12 @@ TEST_F(Dispatch, ReleasesRowsWithoutAHandlerUnansweredAndKeepsNothing) {
                            .String("")},
       {SERVICE_PCNFSD,
        CallBuilder::Call(1, kPcnfsProgram, 2, 12).Null().String("pc").Words({1, 2})},
-      {SERVICE_NFS, CallBuilder::Call(1, kNfsProgram, 2, 1).Unix().Words(handle)},
+      {SERVICE_PCNFSD, CallBuilder::Call(1, kPcnfsProgram, 2, 14)
+                           .Unix()
+                           .String("pc")
+                           .String("lp")
+                           .String("u")
+                           .String("")},
   };
   for (const Row& row : rows) {
     for (int i = 0; i < 1000; i++) {
