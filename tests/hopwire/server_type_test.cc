@@ -16,22 +16,17 @@ TEST(ServerTypeTest, ReplyLinesNameTheTypeByTheFirstTableNameTheyContain) {
     const char* name;  // nullptr: nothing detected
   } cases[] = {
       {"215 UNIX Type: L8", ServerType::Unix, "UNIX"},
-      {"215 Unix", ServerType::Unix, "Unix"},
       {"220 SunOS 4.1 FTP server ready.", ServerType::Unix, "SunOS"},
       {"220 Windows NT FTP server ready.", ServerType::WindowsNT, "Windows NT"},
-      {"215 Windows_NT version 3.51", ServerType::WindowsNT, "Windows_NT"},
       {"215 UNIX Type: L8 emulated on Windows NT", ServerType::Unix, "UNIX"},
-      {"215 Windows NT, UNIX emulation", ServerType::Unix, "UNIX"},
       {"215 VMS MultiNet V3.5", ServerType::Vms, "VMS MultiNet"},
       {"220 VMS V5.5 FTP server", ServerType::Vms, "VMS V5.5"},
       {"215 OpenVMS V7.1", ServerType::Vms, "VMS"},
-      {"220 Chameleon FTP server ready", ServerType::Chameleon, "Chameleon"},
       {"215 MACOS file server", ServerType::MacOs, "MACOS"},
       {"215 NetWare system type.", ServerType::NetWare, "NetWare"},
       {"215 unix", ServerType::Unknown, nullptr},
       {"215 MacOS", ServerType::Unknown, nullptr},
       {"200 Type set to A.", ServerType::Unknown, nullptr},
-      {"", ServerType::Unknown, nullptr},
   };
   for (const Case& c : cases) {
     ServerType type = ServerType::Unknown;
