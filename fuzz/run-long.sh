@@ -1,12 +1,17 @@
 #!/bin/sh
-# Longer fuzzing of the RPC decoders: fuzz/run-long.sh [seconds], 600 by default.
-# Findings (crash-*, leak-*) and the growing corpus stay in the build directory
-# (fuzz/), kept between runs.
+# Longer fuzzing: fuzz/run-long.sh [seconds] [rpc|listing], 600 seconds of the
+# RPC decoders by default. Findings (crash-*, leak-*) and the growing corpus
+# stay in the build directory (fuzz/), kept between runs.
 set -eu
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build=${BUILD_DIR:-$root/build/test}
-cmake --build "$build" --target rpc_decode_fuzz -j2
-corpus="$build/fuzz/corpus-rpc-long"
+case "${2:-rpc}" in
+  rpc) target=rpc_decode_fuzz max_len=9217 seeds=rpc ;;
+  listing) target=listing_fuzz max_len=4096 seeds=listing ;;
+  *) echo "usage: $0 [seconds] [rpc|listing]" >&2; exit 2 ;;
+esac
+cmake --build "$build" --target "$target" -j2
+corpus="$build/fuzz/corpus-$seeds-long"
 mkdir -p "$corpus"
-exec "$build/fuzz/rpc_decode_fuzz" -max_total_time="${1:-600}" -max_len=9217 \
-  -print_final_stats=1 -artifact_prefix="$build/fuzz/" "$corpus" "$root/fuzz/corpus/rpc"
+exec "$build/fuzz/$target" -max_total_time="${1:-600}" -max_len="$max_len" \
+  -print_final_stats=1 -artifact_prefix="$build/fuzz/" "$corpus" "$root/fuzz/corpus/$seeds"
