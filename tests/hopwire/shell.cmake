@@ -11,3 +11,11 @@ add_gtest(hopwire_shell_test SOURCES channel_test.cc watchdog_test.cc
 target_compile_definitions(hopwire_shell_test PRIVATE
   HOPWIRE="$<TARGET_FILE:hopwire>" PROBE="$<TARGET_FILE:hopwire_probe>")
 add_dependencies(hopwire_shell_test hopwire hopwire_probe)
+
+# Each case in network, mount and host-name namespaces of its own.
+add_gtest(hopwire_network_test NETNS
+  SOURCES network_test.cc ${PROJECT_SOURCE_DIR}/tests/platform/net_private_files.cc
+  LIBS hopwire_test_support)
+target_compile_definitions(hopwire_network_test PRIVATE
+  HOPWIRE="$<TARGET_FILE:hopwire>" PROBE="$<TARGET_FILE:hopwire_probe>")
+add_dependencies(hopwire_network_test hopwire hopwire_probe)

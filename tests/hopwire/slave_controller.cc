@@ -59,6 +59,8 @@ LRESULT CALLBACK SlaveController::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 }
 
 bool SlaveController::Start(const char* program, const std::string& arguments) {
+  child_.reset();  // a slave started before is gone before the next one is looked for
+  slave_ = nullptr;
   child_ = std::make_unique<testsupport::ChildProgram>(program, arguments);
   testsupport::ServeUntil([this] { return (slave_ = FindWindow("KORFTP-Slave", nullptr)); }, 10000);
   return slave_ != nullptr;

@@ -26,7 +26,7 @@ class SlaveController {
   bool joined() const { return desktop_.joined(); }
   const std::string& desktopDir() const { return desktop_.dir(); }
 
-  // Starts the slave and waits for its window.
+  // Starts the slave (ending one started before) and waits for its window.
   bool Start(const char* program, const std::string& arguments = "");
   testsupport::ChildProgram& child() { return *child_; }
   HWND slave() const { return slave_; }
