@@ -19,3 +19,8 @@ add_gtest(hopwire_network_test NETNS
 target_compile_definitions(hopwire_network_test PRIVATE
   HOPWIRE="$<TARGET_FILE:hopwire>" PROBE="$<TARGET_FILE:hopwire_probe>")
 add_dependencies(hopwire_network_test hopwire hopwire_probe)
+
+add_gtest(hopwire_korftp_test SOURCES korftp_test.cc LIBS test_support)
+target_compile_definitions(hopwire_korftp_test PRIVATE KORFTP="$<TARGET_FILE:korftp>"
+  HOPWIRE="$<TARGET_FILE:hopwire>" PROBE="$<TARGET_FILE:hopwire_probe>")
+add_dependencies(hopwire_korftp_test korftp hopwire hopwire_probe)
