@@ -117,13 +117,17 @@ TEST_F(Channel, RequestsWithoutWorkGiveOneStartAndOneEndNoticeAndTheCancelNone) 
   EXPECT_EQ(controller_.Since(mark), kNoticesOnly);
 }
 
-TEST_F(Channel, TheDebugRequestShowsTheWindowMinimisedAndSwitchesDiagnosticsOn) {
+TEST_F(Channel, TheDebugRequestShowsTheHiddenWindowMinimisedAndSwitchesDiagnosticsOn) {
   StartSlave(PROBE);
-  EXPECT_EQ(controller_.Run(506), kNoticesOnly);
   Events state = controller_.Command("probe state");
   ASSERT_EQ(state.size(), 4u);
-  EXPECT_NE(state[2].find("debug=1"), std::string::npos);
-  EXPECT_NE(state[2].find("iconic=1"), std::string::npos);
+  EXPECT_NE(state[2].find("debug=0 "), std::string::npos);
+  EXPECT_NE(state[2].find("visible=0 iconic=0"), std::string::npos);
+  EXPECT_EQ(controller_.Run(506), kNoticesOnly);
+  state = controller_.Command("probe state");
+  ASSERT_EQ(state.size(), 4u);
+  EXPECT_NE(state[2].find("debug=1 "), std::string::npos);
+  EXPECT_NE(state[2].find("visible=1 iconic=1"), std::string::npos);
 }
 
 TEST_F(Channel, LinesFollowPrintfAndTheChannelsLimitsAndListModeReportsAs511) {

@@ -52,28 +52,33 @@ constexpr char kStarted[] = "200 Initialization of Winsock succeeded\n";
 
 TEST_F(Korftp, RunsTheCommandsOfItsCommandLineAndExitsByTheLastReply) {
   struct Case {
-    const char* commands;
+    const char* arguments;
     const char* output;
     int status;
   } cases[] = {
-      {"probe reply 230 in; probe reply 200 ok",
+      {"-c 'probe reply 230 in; probe reply 200 ok'",
        "ftp> probe reply 230 in\n230 in\nftp> probe reply 200 ok\n200 ok\n", 0},
-      {"probe reply 200 ok;probe reply 550 no",
-       "ftp> probe reply 200 ok\n200 ok\n"
-       "ftp> probe reply 550 no\n550 no\n",
-       1},
-      {"probe reply 451 busy; probe reply 250-first; probe reply Received 10 bytes",
+      {"-c 'probe reply 200 ok;probe reply 550 no'",
+       "ftp> probe reply 200 ok\n200 ok\nftp> probe reply 550 no\n550 no\n", 1},
+      {"-c 'probe reply 451 busy; probe reply 250-first; probe reply Received 10 bytes'",
        "ftp> probe reply 451 busy\n451 busy\nftp> probe reply 250-first\n250-first\n"
        "ftp> probe reply Received 10 bytes\nReceived 10 bytes\n",
        0},
-      {"probe reply 421 gone", "ftp> probe reply 421 gone\n421 gone\n", 1},
-      {"probe reply a\\;b;; keepalive", "ftp> probe reply a;b\na;b\n", 0},
+      {"-c 'probe reply 421 gone'", "ftp> probe reply 421 gone\n421 gone\n", 1},
+      {"-c 'probe reply a\\;b;; keepalive'", "ftp> probe reply a;b\na;b\n", 0},
+      {"-c 'probe reply 200 ok' -c 'quit; probe reply 200 never'",
+       "ftp> probe reply 200 ok\n200 ok\nftp> quit\n500 probe: not a probe line\n", 1},
+      // A command with no word from the slave for a second is cancelled.
+      {"-w 1 -c 'probe block'",
+       "ftp> probe block\nblocking\nkorftp: nothing from hopwire for 1 s; cancelling\n"
+       "block -1 10004\n",
+       0},
   };
   for (const Case& c : cases) {
     int status = -1;
-    std::string output = Run(std::string("-c ") + Quote(c.commands), &status);
-    EXPECT_EQ(output, std::string(kStarted) + c.output) << c.commands;
-    EXPECT_EQ(status, c.status) << c.commands;
+    std::string output = Run(c.arguments, &status);
+    EXPECT_EQ(output, std::string(kStarted) + c.output) << c.arguments;
+    EXPECT_EQ(status, c.status) << c.arguments;
   }
 }
 

@@ -120,10 +120,11 @@ void ExecuteCommandLine(const char* text) {
     ReportLine("text %zu %s\n", length, text + (length > 8 ? length - 8 : 0));
   } else if (v == "state") {
     ReportLine(
-        "state keep=%d idle=%d debug=%d net=%d exit=%d expected=%d list=%d iconic=%d local=%s\n",
+        "state keep=%d idle=%d debug=%d net=%d exit=%d expected=%d list=%d visible=%d "
+        "iconic=%d local=%s\n",
         session.keepAlive, session.idleSeconds, session.debugLines, session.networkStarted,
-        session.exitRequested, session.expectedSize, session.listMode, IsIconic(session.window),
-        inet_ntoa(session.localAddress));
+        session.exitRequested, session.expectedSize, session.listMode,
+        IsWindowVisible(session.window), IsIconic(session.window), inet_ntoa(session.localAddress));
   } else if (v == "ticks") {
     if (!slaveProc) {
       slaveProc = (WNDPROC)SetWindowLongPtr(session.window, GWLP_WNDPROC, (LONG_PTR)TracingProc);
