@@ -148,6 +148,28 @@ TEST_F(Channel, LinesFollowPrintfAndTheChannelsLimitsAndListModeReportsAs511) {
             (Events{"547", "511:ftp> probe lines 2\n", "511:line 0\n", "511:line 1\n", "548"}));
 }
 
+TEST_F(Channel, MessagesAndSocketErrorTextsComeFromTheStringTable) {
+  StartSlave(PROBE);
+  struct Case {
+    const char* arguments;
+    const char* texts;
+  } cases[] = {
+      {"3151 3149 10004", "succeeded|failed|Interrupted system call"},
+      {"3150 3999 10045",
+       "%3d Initialization of Winsock %s\n|**err LoadString ID 3999 **|"
+       "Operation not suppored on socket"},
+      {"170 220 11004", "Interrupted system call|Unknown socket error|No data record available"},
+      {"3142 3151 10035", "Done with network test.\n|succeeded|Operation would block"},
+      {"3151 3151 12345", "succeeded|succeeded|Unknown socket error"},
+      {"3151 3151 0", "succeeded|succeeded|Unknown socket error"},
+  };
+  for (const Case& c : cases) {
+    Events events = controller_.Command(std::string("probe message ") + c.arguments);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[2], std::string("message ") + c.texts + "\n") << c.arguments;
+  }
+}
+
 TEST_F(Channel, TheListingFilterSeesListingLinesOnlyAndLastsOneCommand) {
   StartSlave(PROBE);
   EXPECT_EQ(controller_.Command("probe filter"),

@@ -17,6 +17,8 @@
 //   block                reports "blocking", waits in accept on an idle listener, then
 //                        reports "block <result> <error>"
 //   connect ADDRESS PORT reports "connecting", connects, reports "connect <result> <error>"
+//   message A B CODE     reports "message <text A>|<text B>|<socket error text of CODE>",
+//                        A and B loaded into slots 0 and 1
 //   reply TEXT           reports TEXT as a line
 //   exit CODE            the process ends at once, in the middle of the request
 #include <ctype.h>
@@ -30,6 +32,7 @@
 #include "hopwire/session_state.h"
 #include "platform/windows.h"
 #include "platform/winsock.h"
+#include "shell/messages.h"
 #include "shell/progress.h"
 #include "shell/report.h"
 #include "shell/slave_calls.h"
@@ -178,6 +181,11 @@ void ExecuteCommandLine(const char* text) {
     int result = connect(s, (sockaddr*)&address, sizeof address);
     ReportLine("connect %d %d\n", result, result ? WSAGetLastError() : 0);
     closesocket(s);
+  } else if (v == "message") {
+    unsigned a = 0, b = 0;
+    int code = 0;
+    sscanf(rest, "%u %u %d", &a, &b, &code);
+    ReportLine("message %s|%s|%s\n", LoadMessage(0, a), LoadMessage(1, b), SocketErrorText(code));
   } else if (v == "reply") {
     ReportLine("%s\n", rest);
   } else if (v == "exit") {
