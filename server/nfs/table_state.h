@@ -1,6 +1,7 @@
 // The handle table's record and the operations its files share. The record
-// mirrors the file's header, bucket lines and free chain; it is reloaded from
-// the file whenever a write fails, so memory never claims what the disk lacks.
+// mirrors the file's header, bucket lines, free chain and every record on a
+// chain (the index); it is reloaded from the file whenever a write fails, so
+// memory never claims what the disk lacks.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include "nfs/handle_table.h"
 #include "nfs/hash_file.h"
 #include "nfs/table_file_ops.h"
+#include "nfs/table_index.h"
 
 static_assert(kBucketCount == kHandleBuckets);
 
@@ -21,7 +23,11 @@ struct BucketState {
   uint32_t first;  // file offset of the newest record, 0 = empty
   uint16_t nextSerial;
   uint16_t damaged;  // its line is no number: lookups give none, nothing is added
-  PathNode* nodes;   // cached chain, newest first
+  // Its chain could not be followed to the end: a path the index lacks may
+  // still be recorded behind the break, so lookups give none, never "absent".
+  uint16_t chainBroken;
+  uint32_t head;    // index record of the newest record, kNoRecord for none
+  PathNode* nodes;  // cached chain, newest first
 };
 
 struct HandleTable {
@@ -31,7 +37,8 @@ struct HandleTable {
   uint32_t fileLength;
   BucketState buckets[kBucketCount];
   FreeEntry* freeList;  // in the order of the on-disk free chain
-  PathNode* newest;     // recency list, by when each node was made
+  TableIndex index;
+  PathNode* newest;  // recency list, by when each node was made
   PathNode* oldest;
   uint16_t nodeCount;
   // A failed write could not be repaired: changes are refused until reopened.
@@ -64,18 +71,14 @@ PathNode* CacheNode(HandleTable* table, uint16_t bucket, uint16_t serial, const 
 void DetachNode(HandleTable* table, PathNode* node);
 void DropCache(HandleTable* table);
 
-// On-disk chains (table_chain.cc). Every walk is bounded by the file's
-// length, so a chain that loops or leaves the file ends as damaged.
-enum ChainStep { CHAIN_RECORD, CHAIN_END, CHAIN_DAMAGED };
-struct ChainCursor {
-  uint32_t offset;    // of the current record
-  uint32_t previous;  // of the record before it, 0 for the first
-  uint32_t next;
-  uint32_t stepsLeft;
-  RecordView record;
-  char buffer[kRecordReadSize];
-};
-void StartChain(const HandleTable* table, int bucket, ChainCursor* cursor);
-ChainStep NextInChain(const HandleTable* table, ChainCursor* cursor);
+// Index from the file (table_index_build.cc): FALSE only when memory is short.
+BOOL BuildIndex(HandleTable* table);
+// Cached nodes whose record the index no longer has (after a reload) leave.
+void DropStaleNodes(HandleTable* table);
+
+// Records on disk (table_chain.cc).
 // A record offset that can hold at least the smallest record.
 BOOL PlausibleRecordOffset(const HandleTable* table, uint32_t offset);
+// One positioned read of at most kRecordReadSize bytes into `buffer`; FALSE
+// for a short read or a record that is damaged or has no path.
+BOOL ReadRecordAt(const HandleTable* table, uint32_t offset, char* buffer, RecordView* record);
