@@ -51,6 +51,14 @@ PathNode* AddPath(const char* path);
 // no node could be cached for it.
 PathNode* FindOrAddPath(const char* path);
 PathNode* NodeFromId(uint16_t bucket, uint16_t serial);
+// Insertions between these calls become durable together at EndTableBatch,
+// with two syncs for all of them instead of two or three each; lookups see
+// them at once. A crash before EndTableBatch returns leaves the file without
+// all of them or with all of them, never damaged. FALSE: the file may lack
+// them, and the table, reloaded from it, then lacks them too. Calls nest; the
+// outermost EndTableBatch writes, and so does any removal or close meanwhile.
+void BeginTableBatch();
+BOOL EndTableBatch();
 // The record goes to the free list. An unheld node is freed; a held one is
 // detached (see PathNode) and freed by its last ReleasePathNode.
 void RemovePath(PathNode* node);

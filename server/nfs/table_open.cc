@@ -67,6 +67,7 @@ void ReleaseTable(HandleTable* table) {
   DropCache(table);
   DiscardFreeList(table);
   FreeIndex(&table->index);
+  DiscardBatch(table);
   if (table->file.fd >= 0) _close(table->file.fd);
   free(table);
 }
@@ -145,6 +146,7 @@ BOOL OpenHandleTableWithOps(const char* directory, uint32_t stamp, const TableFi
 void CloseHandleTable() {
   HandleTable* table = activeTable;
   if (!table) return;
+  FlushBatch(table);
   activeTable = nullptr;
   CommitFile(&table->file);
   ReleaseTable(table);

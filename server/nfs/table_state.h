@@ -30,6 +30,16 @@ struct BucketState {
   PathNode* nodes;  // cached chain, newest first
 };
 
+// Insertions appended in memory until the batch is written (table_batch.cc).
+struct TableBatch {
+  uint16_t depth;    // BeginTableBatch calls not yet ended
+  uint32_t touched;  // one bit per bucket whose line the batch changes
+  uint32_t start;    // file offset of the first record held here
+  uint32_t used;
+  uint32_t capacity;
+  char* bytes;
+};
+
 struct HandleTable {
   TableFile file;
   uint32_t stamp;
@@ -38,6 +48,7 @@ struct HandleTable {
   BucketState buckets[kBucketCount];
   FreeEntry* freeList;  // in the order of the on-disk free chain
   TableIndex index;
+  TableBatch batch;
   PathNode* newest;  // recency list, by when each node was made
   PathNode* oldest;
   uint16_t nodeCount;
@@ -70,6 +81,16 @@ PathNode* CacheNode(HandleTable* table, uint16_t bucket, uint16_t serial, const 
 // Takes a node out of the cache; freed now, or at its last release if held.
 void DetachNode(HandleTable* table, PathNode* node);
 void DropCache(HandleTable* table);
+
+// Batches (table_batch.cc). Room for a record of `length` bytes, writing the
+// batch first when it is full; FALSE when that write failed or memory is short.
+BOOL BatchRoom(HandleTable* table, uint32_t length);
+// Where the next record goes: `length` bytes that BatchRoom made room for.
+char* BatchSlot(HandleTable* table, int bucket, uint32_t length);
+// Writes what the batch holds, durable when it returns TRUE. After a failure
+// the table is reloaded, so it holds exactly what the file does.
+BOOL FlushBatch(HandleTable* table);
+void DiscardBatch(HandleTable* table);
 
 // Index from the file (table_index_build.cc): FALSE only when memory is short.
 BOOL BuildIndex(HandleTable* table);

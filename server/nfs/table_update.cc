@@ -132,6 +132,50 @@ void Unlink(HandleTable* table, uint32_t number) {
   IndexDiscardRecord(index, number);
 }
 
+// Writes the record (into a free one that fits, else at the end) and links
+// it; FALSE after a failed write, with the table reloaded.
+BOOL WriteNewRecord(HandleTable* table, const char* path, size_t length, uint16_t bucket,
+                    uint16_t serial, uint32_t* offset, uint32_t* recordLength) {
+  BucketState* state = &table->buckets[bucket];
+  FreeEntry* previous;
+  FreeEntry* reused = FirstFit(table, *recordLength, &previous);
+  TableIntent intent = {INTENT_ADD, table->fileLength, 0, 0, 0};
+  if (reused) {
+    *recordLength = reused->size;
+    intent.record = reused->offset;
+    intent.link = previous ? previous->offset : kFreeHeadColumn;
+    intent.value = reused->next ? reused->next->offset : 0;
+  } else if (table->fileLength > UINT32_MAX - *recordLength) {
+    return FALSE;
+  }
+  char record[kRecordReadSize];
+  FormatRecord(record, *recordLength, state->first, serial, path, length);
+  intent.extra = Crc32(record, *recordLength);
+  if (!WriteInsertion(table, &intent, record, *recordLength, bucket, SerialAfter(bucket, serial))) {
+    RecoverHandleTable(table);
+    return FALSE;
+  }
+  if (reused) {
+    if (!previous) table->freeHead = intent.value;
+    UnlinkFreeEntry(table, reused, previous);
+  } else {
+    table->fileLength += *recordLength;
+  }
+  *offset = intent.record;
+  return TRUE;
+}
+
+// A batch only appends, in memory; nothing reaches the file before FlushBatch.
+BOOL AppendToBatch(HandleTable* table, const char* path, size_t length, uint16_t bucket,
+                   uint16_t serial, uint32_t recordLength, uint32_t* offset) {
+  if (table->fileLength > UINT32_MAX - recordLength) return FALSE;
+  *offset = table->fileLength;
+  FormatRecord(BatchSlot(table, bucket, recordLength), recordLength, table->buckets[bucket].first,
+               serial, path, length);
+  table->fileLength += recordLength;
+  return TRUE;
+}
+
 }  // namespace
 
 PathNode* AddPath(const char* path) {
@@ -140,50 +184,37 @@ PathNode* AddPath(const char* path) {
   if (!table || table->broken || !table->index.valid || !StorablePath(path, length)) {
     return nullptr;
   }
+  uint32_t recordLength = RecordLengthFor(length);
+  // First, since writing a full batch may reload the table.
+  BOOL batched = table->batch.depth > 0;
+  if (batched && !BatchRoom(table, recordLength)) return nullptr;
   uint16_t bucket = PathBucket(path);
   BucketState* state = &table->buckets[bucket];
   uint16_t serial;
   if (state->damaged || !FreeSerial(table, bucket, &serial)) return nullptr;
   // Taken before the first write, so the index can follow whatever the disk does.
   if (!IndexReserve(&table->index, 1, length)) return nullptr;
-  uint32_t recordLength = RecordLengthFor(length);
-  FreeEntry* previous;
-  FreeEntry* reused = FirstFit(table, recordLength, &previous);
-  TableIntent intent = {INTENT_ADD, table->fileLength, 0, 0, 0};
-  if (reused) {
-    recordLength = reused->size;
-    intent.record = reused->offset;
-    intent.link = previous ? previous->offset : kFreeHeadColumn;
-    intent.value = reused->next ? reused->next->offset : 0;
-  } else if (table->fileLength > UINT32_MAX - recordLength) {
+  uint32_t offset;
+  if (batched ? !AppendToBatch(table, path, length, bucket, serial, recordLength, &offset)
+              : !WriteNewRecord(table, path, length, bucket, serial, &offset, &recordLength)) {
     return nullptr;
-  }
-  uint16_t nextSerial = SerialAfter(bucket, serial);
-  char record[kRecordReadSize];
-  FormatRecord(record, recordLength, state->first, serial, path, length);
-  intent.extra = Crc32(record, recordLength);
-  if (!WriteInsertion(table, &intent, record, recordLength, bucket, nextSerial)) {
-    RecoverHandleTable(table);
-    return nullptr;
-  }
-  if (reused) {
-    if (!previous) table->freeHead = intent.value;
-    UnlinkFreeEntry(table, reused, previous);
-  } else {
-    table->fileLength += recordLength;
   }
   LinkFirst(table, bucket,
-            IndexNewRecord(&table->index, intent.record, state->first, serial,
-                           (uint16_t)recordLength, path, length));
-  state->first = intent.record;
-  state->nextSerial = nextSerial;
+            IndexNewRecord(&table->index, offset, state->first, serial, (uint16_t)recordLength,
+                           path, length));
+  state->first = offset;
+  state->nextSerial = SerialAfter(bucket, serial);
   return CacheNode(table, bucket, serial, path, length);
 }
 
 void RemovePath(PathNode* node) {
   assert(node->magic == kPathNodeMagic);
   HandleTable* table = ActiveHandleTable();
-  if (node->detached || !table || table->broken || !table->index.valid) return;
+  if (node->detached || !table) return;
+  // A pending batch goes first, so the file holds what the index says. Should
+  // that fail, the reload may have freed the node: it is not touched again.
+  if (!FlushBatch(table)) return;
+  if (table->broken || !table->index.valid) return;
   uint32_t number = RecordOf(table, node);
   if (number == kNoRecord || !FileAgrees(table, number)) return;
   // Taken before the first write, so memory can follow whatever the disk did.
