@@ -222,6 +222,8 @@ BOOL IndexReserveEntries(TableIndex* index, uint32_t records) {
 }
 
 void FreeIndex(TableIndex* index) {
+  for (uint64_t* bits : index->liveSerials)
+    free(bits);
   free(index->records);
   free(index->arena);
   free(index->byPath);
@@ -345,6 +347,46 @@ void IndexLeave(TableIndex* index, uint32_t record) {
     }
   }
   index->liveCount--;
+}
+
+BOOL IndexFreeSerial(TableIndex* index, uint32_t head, int bucket, uint16_t from,
+                     uint16_t* serial) {
+  BOOL zeroBarred = bucket == 0;
+  if (!(zeroBarred && from == 0) && IndexFindId(index, (uint16_t)bucket, from) == kNoRecord) {
+    *serial = from;  // the usual case: the counter has not come round yet
+    return TRUE;
+  }
+  uint64_t*& bits = index->liveSerials[bucket];
+  if (!bits) {
+    bits = static_cast<uint64_t*>(TableAllocate(65536 / 8));
+    if (!bits) return FALSE;
+    for (uint32_t r = head; r != kNoRecord; r = index->records[r].older)
+      bits[index->records[r].serial / 64] |= 1ull << (index->records[r].serial % 64);
+  }
+  // Word by word from `from`, round to it again.
+  for (uint32_t step = 0; step <= 1024; step++) {
+    uint32_t word = (from / 64 + step) % 1024;
+    uint64_t taken = bits[word];
+    if (step == 0) taken |= (1ull << (from % 64)) - 1;  // below `from`: checked last
+    if (step == 1024) taken = bits[word] | ~((1ull << (from % 64)) - 1);
+    if (word == 0 && zeroBarred) taken |= 1;
+    if (taken != UINT64_MAX) {
+      *serial = (uint16_t)(word * 64 + (uint32_t)__builtin_ctzll(~taken));
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+void IndexSerialChanged(TableIndex* index, int bucket, uint16_t serial) {
+  uint64_t* bits = index->liveSerials[bucket];
+  if (!bits) return;
+  uint64_t bit = 1ull << (serial % 64);
+  if (IndexFindId(index, (uint16_t)bucket, serial) != kNoRecord) {
+    bits[serial / 64] |= bit;
+  } else {
+    bits[serial / 64] &= ~bit;
+  }
 }
 
 uint32_t IndexFindPath(const TableIndex* index, const char* path, size_t length) {

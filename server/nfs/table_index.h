@@ -11,6 +11,7 @@
 #include "platform/windef.h"
 
 inline constexpr uint32_t kNoRecord = UINT32_MAX;
+inline constexpr int kIndexBuckets = 20;
 
 enum : uint8_t {
   RECORD_LIVE = 1,       // on its bucket's chain
@@ -49,6 +50,8 @@ struct TableIndex {
   uint32_t* byId;
   uint32_t slotCount;  // of each table, a power of 2, at least twice the entries
   uint64_t key[2];     // of the path hash, chosen at random per table
+  // Per bucket, made once its serials have wrapped: a bit per live serial.
+  uint64_t* liveSerials[kIndexBuckets];
   BOOL valid;
 };
 
@@ -76,6 +79,14 @@ void IndexEnter(TableIndex* index, uint32_t record, BOOL newest);
 void IndexEnterLive(TableIndex* index);
 // Takes a record out of both tables; an older twin on its chain takes its place.
 void IndexLeave(TableIndex* index, uint32_t record);
+
+// The first serial from `from` on, cyclically, that no live record of the
+// bucket has; FALSE when every one is taken (or memory is short). Serial 0
+// of bucket 0 is never handed out.
+// `head` is the bucket's newest record, where its chain starts.
+BOOL IndexFreeSerial(TableIndex* index, uint32_t head, int bucket, uint16_t from, uint16_t* serial);
+// Keeps a bucket's bits (once it has them) in step with a record coming or going.
+void IndexSerialChanged(TableIndex* index, int bucket, uint16_t serial);
 
 uint32_t IndexFindPath(const TableIndex* index, const char* path, size_t length);
 uint32_t IndexFindId(const TableIndex* index, uint16_t bucket, uint16_t serial);

@@ -1,7 +1,7 @@
 // The handle table's record and the operations its files share. The record
 // mirrors the file's header, bucket lines, free chain and every record on a
 // chain (the index); it is reloaded from the file whenever a write fails, so
-// memory never claims what the disk lacks.
+// memory never claims what the disk lacks (a batch not yet written aside).
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "nfs/table_file_ops.h"
 #include "nfs/table_index.h"
 
-static_assert(kBucketCount == kHandleBuckets);
+static_assert(kBucketCount == kHandleBuckets && kBucketCount == kIndexBuckets);
 
 struct FreeEntry {
   FreeEntry* next;
@@ -20,7 +20,7 @@ struct FreeEntry {
 };
 
 struct BucketState {
-  uint32_t first;  // file offset of the newest record, 0 = empty
+  uint32_t first;  // file offset of the newest record, 0 = empty (a batch's included)
   uint16_t nextSerial;
   uint16_t damaged;  // its line is no number: lookups give none, nothing is added
   // Its chain could not be followed to the end: a path the index lacks may
@@ -44,7 +44,7 @@ struct HandleTable {
   TableFile file;
   uint32_t stamp;
   uint32_t freeHead;
-  uint32_t fileLength;
+  uint32_t fileLength;  // with the records of a batch not yet written
   BucketState buckets[kBucketCount];
   FreeEntry* freeList;  // in the order of the on-disk free chain
   TableIndex index;
@@ -60,7 +60,8 @@ struct HandleTable {
 HandleTable* ActiveHandleTable();
 
 // Completes an interrupted change, then reads the header, the bucket table
-// and the free chain again. FALSE for the failures that make an open fail.
+// and the free chain again and builds the index. FALSE for the failures that
+// make an open fail; the index stays empty until a reload succeeds.
 BOOL ReloadHandleTable(HandleTable* table);
 // After a failed write: ReloadHandleTable, or mark the table broken.
 void RecoverHandleTable(HandleTable* table);

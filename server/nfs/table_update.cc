@@ -66,16 +66,10 @@ BOOL WriteRemoval(HandleTable* table, const TableIntent* intent, uint32_t length
 
 // After the counter wraps, a serial whose record still lives is passed over:
 // an old handle must never come to name a newer path.
-BOOL FreeSerial(const HandleTable* table, uint16_t bucket, uint16_t* serial) {
-  uint16_t candidate = SerialToAssign(bucket, table->buckets[bucket].nextSerial);
-  for (uint32_t tries = 0; tries <= UINT16_MAX; tries++) {
-    if (IndexFindId(&table->index, bucket, candidate) == kNoRecord) {
-      *serial = candidate;
-      return TRUE;
-    }
-    candidate = SerialAfter(bucket, candidate);
-  }
-  return FALSE;
+BOOL FreeSerial(HandleTable* table, uint16_t bucket, uint16_t* serial) {
+  const BucketState* state = &table->buckets[bucket];
+  return IndexFreeSerial(&table->index, state->head, bucket,
+                         SerialToAssign(bucket, state->nextSerial), serial);
 }
 
 // The index record of the node's record, or kNoRecord. Serial and path both
@@ -116,6 +110,7 @@ void LinkFirst(HandleTable* table, uint16_t bucket, uint32_t number) {
   if (state->head != kNoRecord) index->records[state->head].newer = number;
   state->head = number;
   IndexEnter(index, number, TRUE);
+  IndexSerialChanged(index, bucket, r->serial);
 }
 
 void Unlink(HandleTable* table, uint32_t number) {
@@ -129,7 +124,10 @@ void Unlink(HandleTable* table, uint32_t number) {
     table->buckets[r->bucket].head = r->older;
   }
   if (r->older != kNoRecord) index->records[r->older].newer = r->newer;
+  uint8_t bucket = r->bucket;
+  uint16_t serial = r->serial;
   IndexDiscardRecord(index, number);
+  IndexSerialChanged(index, bucket, serial);
 }
 
 // Writes the record (into a free one that fits, else at the end) and links

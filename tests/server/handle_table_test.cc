@@ -223,6 +223,7 @@ TEST_F(HandleTableTest, SerialsWrapAfter65536InsertionsAndBucketZeroNeverUsesSer
   ASSERT_NE(wrapped, nullptr);
   EXPECT_EQ(wrapped->serial, 100);  // serials 1 to 99 are still live: passed over
   EXPECT_EQ(TableBytes().substr(74 + 10, 4), "0065");
+  EXPECT_EQ(AddPath(PathInBucket(0, 0, "extra").c_str()), nullptr);  // full again
 }
 
 TEST_F(HandleTableTest, AfterTheSerialWrapsALiveRecordsSerialIsPassedOver) {
