@@ -1,10 +1,7 @@
-// Handle table throughput for tables of 1,000, 100,000 and 1,000,000 paths:
-// opening (time and resident bytes per path, measured in a process of its
-// own), FindPath of a cached path, of a recorded one that is not cached and
-// of an absent one, NodeFromId of recorded ids, and AddPath with and without
-// the sync, alone and in batches of 100. Peers measured in the same run: one
-// positioned record read, the four bare positioned writes of an insertion,
-// and the two bare synced writes that a durable insertion cannot do without.
+// Handle table at 1,000, 100,000 and 1,000,000 paths: open time and resident
+// bytes per path, FindPath (cached, recorded, absent), NodeFromId, AddPath
+// alone and in batches, with and without sync. Peers in the same run: a bare
+// record read, an insertion's four bare writes, and its two bare synced ones.
 #include <fcntl.h>
 #include <ftw.h>
 #include <stdio.h>

@@ -1,9 +1,7 @@
-// Batches of insertions: records are appended in memory, the index and the
-// node cache take them at once, and FlushBatch makes them durable together:
-// the records, then one intent naming them with their CRC (one sync for
-// both), then the bucket lines (a second sync). A crash before the intent is
-// whole leaves unlinked bytes at the end of the file; after it, the open
-// links the whole batch. Other changes write a pending batch first.
+// Batches of insertions, appended in memory and seen by lookups at once. They
+// reach the file together: the records, then one intent naming them with
+// their CRC (one sync), then the bucket lines (a second); a crash leaves all
+// of the batch or none. Any other change writes a pending batch first.
 #include <cstdlib>
 #include <cstring>
 

@@ -1,8 +1,7 @@
-// The handle table's index: every record on a bucket chain, held in memory and
-// found by path or by bucket and serial without touching the file. It is built
-// from the file when the table opens or reloads and changed only after the
-// file has, so it never claims a record the disk lacks. Paths live in one
-// arena; two open-addressing tables of record numbers find them.
+// The handle table's index: every record on a bucket chain, in memory, found
+// by path or by bucket and serial without touching the file. Built from the
+// file at open and reload, changed only after the file has, so it never
+// claims a record the disk lacks. Paths in one arena, two tables of numbers.
 #pragma once
 
 #include <cstddef>

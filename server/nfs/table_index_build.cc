@@ -1,11 +1,7 @@
-// Building the index from the file. One sequential pass parses the records
-// that tile the file from offset 394 (picking the tiling up again after torn
-// bytes); then each bucket chain is followed through them, found by a search
-// that starts where the chain's previous record was (chains mostly step back
-// a little way through the file), and read directly wherever the pass had none. A parsed record is
-// exactly what a direct read would give, so the chains come out as a walk on disk would find them.
-// A chain ends as broken at an offset outside the records, a damaged record, a loop, or a record
-// whose path belongs to another bucket.
+// Building the index: one sequential pass parses the records that tile the
+// file, then each chain is followed through them (or by direct reads where the
+// tiling was lost), exactly as a walk on disk would find it, and ends broken
+// at a bad offset, a damaged record, a loop or a record of another bucket.
 #include <cstdlib>
 
 #include "nfs/table_alloc.h"
@@ -101,7 +97,9 @@ BOOL ScanRecords(HandleTable* table, char* buffer) {
   return TRUE;
 }
 
-// The pass's records [0, count) by offset, galloping out from `*hint`.
+// The pass's records [0, count) by offset, galloping out from `*hint`: a
+// chain mostly steps back a little way through the file. A record the pass
+// parsed is exactly what a direct read at its offset would give.
 uint32_t FindScanned(const TableIndex* index, uint32_t count, uint32_t offset, uint32_t* hint) {
   if (count == 0) return kNoRecord;
   const IndexRecord* records = index->records;
