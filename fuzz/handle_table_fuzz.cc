@@ -1,6 +1,6 @@
 // libFuzzer target: the input is an nfsfile.hsh. The table opens it, then runs
-// a bounded series of lookups by id, by path and by handle, one insertion and
-// one removal. Every chain walk is bounded, so a hang is a finding as much as
+// a bounded series of lookups by id, by path and by handle, insertions (one
+// of them a batch) and one removal. Every chain walk is bounded, so a hang is a finding as much as
 // a crash; the leak check catches nodes or free entries left behind.
 #include <fcntl.h>
 #include <ftw.h>
@@ -40,6 +40,10 @@ void Exercise(const uint8_t* data, size_t size) {
   PathNode* added = FindOrAddPath("c:\\fuzz\\added");
   if (added) RemovePath(added);
   AddPath("c:\\fuzz\\second");
+  BeginTableBatch();
+  FindOrAddPath("c:\\fuzz\\batch");
+  FindOrAddPath(path);
+  EndTableBatch();
 }
 
 // The scratch drive goes when the bounded run ends.

@@ -29,9 +29,12 @@ struct PathNode {
 };
 
 // Opens or creates directory\nfsfile.hsh (held with exclusive sharing). A new
-// file takes `stamp`; an existing one keeps its own. An insertion or removal
-// that a crash interrupted is completed here first.
+// file takes a fresh stamp from the clock, never `stamp` (the stamp of the
+// file it replaces, which the caller saves from HandleTableStamp), so no old
+// handle resolves in it; an existing file keeps its own. An insertion or
+// removal that a crash interrupted is completed here first.
 BOOL OpenHandleTable(const char* directory, uint32_t stamp);
+// The same through `ops`; a new file takes `stamp` as it is.
 BOOL OpenHandleTableWithOps(const char* directory, uint32_t stamp, const TableFileOps* ops);
 // Unheld nodes are freed; held ones stay valid until released.
 void CloseHandleTable();
@@ -41,12 +44,21 @@ uint32_t HandleTableStamp();
 // form. Each result is a cached node, or none.
 PathNode* FindPath(const char* path);
 // Writes a new record, durable before it returns. Refuses (none, nothing
-// written) a path that the platform or a record can't carry.
+// written) a path that the platform or a record can't carry, and a path whose
+// bucket has every serial in use by a live record.
 PathNode* AddPath(const char* path);
 // Adds only when the path has no record at all, not when a record exists but
 // no node could be cached for it.
 PathNode* FindOrAddPath(const char* path);
 PathNode* NodeFromId(uint16_t bucket, uint16_t serial);
+// Insertions between these calls become durable together at EndTableBatch,
+// with two syncs for all of them instead of two or three each; lookups see
+// them at once. A crash before EndTableBatch returns leaves the file without
+// all of them or with all of them, never damaged. FALSE: the file may lack
+// them, and the table, reloaded from it, then lacks them too. Calls nest; the
+// outermost EndTableBatch writes, and so does any removal or close meanwhile.
+void BeginTableBatch();
+BOOL EndTableBatch();
 // The record goes to the free list. An unheld node is freed; a held one is
 // detached (see PathNode) and freed by its last ReleasePathNode.
 void RemovePath(PathNode* node);

@@ -88,6 +88,17 @@ void DetachNode(HandleTable* table, PathNode* node) {
   }
 }
 
+void DropStaleNodes(HandleTable* table) {
+  const TableIndex* index = &table->index;
+  for (PathNode *node = table->newest, *older; node; node = older) {
+    older = node->older;
+    uint32_t record = IndexFindId(index, node->bucket, node->serial);
+    if (record == kNoRecord || strcmp(IndexPath(index, record), node->path) != 0) {
+      DetachNode(table, node);
+    }
+  }
+}
+
 void DropCache(HandleTable* table) {
   while (table->newest)
     DetachNode(table, table->newest);

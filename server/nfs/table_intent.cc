@@ -1,10 +1,12 @@
 // Writing, checking and redoing intents (see table_intent.h).
 #include "nfs/table_intent.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "nfs/handle_table.h"
 #include "nfs/hash_file.h"
+#include "nfs/table_alloc.h"
 
 namespace {
 
@@ -69,6 +71,41 @@ BOOL RedoRemove(const TableFile* file, uint32_t fileLength, const TableIntent* i
          WriteLinkField(file, kFreeHeadColumn, intent->record);
 }
 
+// Each bucket's line takes the newest record of the batch that falls into it.
+BOOL RedoBatch(const TableFile* file, uint32_t fileLength, const TableIntent* intent) {
+  uint32_t length = intent->link;
+  if (length == 0 || length > kMaxBatchBytes ||
+      !InsideRecords(intent->record, length, fileLength)) {
+    return TRUE;
+  }
+  char* bytes = static_cast<char*>(TableAllocate(length + 1));
+  if (!bytes) return FALSE;
+  BOOL whole = ReadAt(file, intent->record, bytes, length) == (int)length &&
+               Crc32(bytes, length) == intent->extra;
+  char lines[kBucketTableSize];
+  BOOL touched[kBucketCount] = {};
+  for (uint32_t at = 0; whole && at < length;) {
+    RecordView record;
+    if (!ParseRecord(bytes + at, length - at, &record) || record.pathLength == 0) break;
+    char saved = bytes[at + kRecordPathColumn + record.pathLength];
+    bytes[at + kRecordPathColumn + record.pathLength] = '\0';
+    int bucket = PathBucket(bytes + at + kRecordPathColumn);
+    bytes[at + kRecordPathColumn + record.pathLength] = saved;
+    FormatBucketLine(lines + bucket * kBucketLineSize, intent->record + at,
+                     SerialAfter(bucket, record.serial));
+    touched[bucket] = TRUE;
+    at += record.length;
+  }
+  free(bytes);
+  for (int bucket = 0; whole && bucket < kBucketCount; bucket++) {
+    if (touched[bucket] && !WriteAt(file, BucketLineOffset(bucket),
+                                    lines + bucket * kBucketLineSize, kBucketLineSize)) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 BOOL WriteLinkField(const TableFile* file, uint32_t link, uint32_t value) {
@@ -77,15 +114,27 @@ BOOL WriteLinkField(const TableFile* file, uint32_t link, uint32_t value) {
   return WriteAt(file, link, digits, sizeof digits);
 }
 
-uint32_t Crc32(const void* data, size_t size) {
+uint32_t CrcUpdate(uint32_t crc, const void* data, size_t size) {
+  static const struct Table {
+    uint32_t entry[256];
+    Table() : entry() {
+      for (uint32_t i = 0; i < 256; i++) {
+        uint32_t crc = i;
+        for (int bit = 0; bit < 8; bit++)
+          crc = crc >> 1 ^ (0xEDB88320 & (0u - (crc & 1)));
+        entry[i] = crc;
+      }
+    }
+  } table;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  uint32_t crc = 0xFFFFFFFF;
-  for (size_t i = 0; i < size; i++) {
-    crc ^= bytes[i];
-    for (int bit = 0; bit < 8; bit++)
-      crc = crc >> 1 ^ (0xEDB88320 & (0u - (crc & 1)));
-  }
+  crc = ~crc;
+  for (size_t i = 0; i < size; i++)
+    crc = crc >> 8 ^ table.entry[(crc ^ bytes[i]) & 0xFF];
   return ~crc;
+}
+
+uint32_t Crc32(const void* data, size_t size) {
+  return CrcUpdate(0, data, size);
 }
 
 void FormatIntent(const TableIntent* intent, char* padding) {
@@ -99,7 +148,9 @@ void FormatIntent(const TableIntent* intent, char* padding) {
 
 BOOL ParseIntent(const char* padding, TableIntent* intent) {
   uint32_t check;
-  if (padding[0] != INTENT_ADD && padding[0] != INTENT_REMOVE) return FALSE;
+  if (padding[0] != INTENT_ADD && padding[0] != INTENT_REMOVE && padding[0] != INTENT_BATCH) {
+    return FALSE;
+  }
   if (!ParseHex(padding + kIntentBody, 7, &check) || check != IntentCheck(padding)) return FALSE;
   intent->kind = padding[0];
   return ParseHex(padding + 1, 8, &intent->record) && ParseHex(padding + 9, 8, &intent->link) &&
@@ -119,6 +170,12 @@ BOOL ClearIntent(const TableFile* file) {
 }
 
 BOOL RedoIntent(const TableFile* file, uint32_t fileLength, const TableIntent* intent) {
-  return intent->kind == INTENT_ADD ? RedoAdd(file, fileLength, intent)
-                                    : RedoRemove(file, fileLength, intent);
+  switch (intent->kind) {
+    case INTENT_ADD:
+      return RedoAdd(file, fileLength, intent);
+    case INTENT_REMOVE:
+      return RedoRemove(file, fileLength, intent);
+    default:
+      return RedoBatch(file, fileLength, intent);
+  }
 }

@@ -3,7 +3,9 @@
 // return when it is done. After a crash a torn intent fails its check (no
 // link was touched yet) and a whole one is carried out again on open. Redoing
 // writes only values fixed by the intent, so replaying a finished one is
-// harmless.
+// harmless. A batch of appended records takes one intent for all of them:
+// the records are written first, the intent names them with their CRC, and
+// only a batch that arrived whole has its bucket lines set on a redo.
 //
 // Layout: kind (1), record (8), link (8), value (8), extra (8), check (7): the
 // low 28 bits of the CRC-32 of the 33 characters before it.
@@ -14,7 +16,7 @@
 #include "nfs/table_file_ops.h"
 #include "platform/windef.h"
 
-enum : char { INTENT_NONE = ' ', INTENT_ADD = 'A', INTENT_REMOVE = 'R' };
+enum : char { INTENT_NONE = ' ', INTENT_ADD = 'A', INTENT_REMOVE = 'R', INTENT_BATCH = 'B' };
 
 struct TableIntent {
   char kind;
@@ -28,8 +30,14 @@ struct TableIntent {
   // Removal: the free-chain head that the freed record goes in front of.
   uint32_t extra;
 };
+// A batch: `record` is the first of the records appended back to back, `link`
+// their length in bytes, `value` 0, `extra` the CRC-32 of those bytes. Each
+// record's next field already names the record it was put in front of.
+inline constexpr uint32_t kMaxBatchBytes = 256 * 1024;
 
 uint32_t Crc32(const void* data, size_t size);
+// Continues a CRC-32 over more bytes: Crc32 is CrcUpdate(0, ...).
+uint32_t CrcUpdate(uint32_t crc, const void* data, size_t size);
 
 void FormatIntent(const TableIntent* intent, char* padding);
 // FALSE for blanks and for a torn or foreign intent.
@@ -42,5 +50,5 @@ BOOL WriteIntent(const TableFile* file, const TableIntent* intent);
 BOOL ClearIntent(const TableFile* file);
 // Carries out a whole intent against a file of `fileLength` bytes. An intent
 // naming places the file can't have (only a damaged file holds one) is
-// ignored; FALSE means a write failed.
+// ignored; FALSE means a write failed (or, for a batch, memory was short).
 BOOL RedoIntent(const TableFile* file, uint32_t fileLength, const TableIntent* intent);

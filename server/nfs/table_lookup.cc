@@ -1,5 +1,6 @@
-// Lookups: the cached chain of the bucket first, then its on-disk chain. A hit
-// on disk becomes the newest cached node; a cache hit moves nothing.
+// Lookups: the cached chain of the bucket first, then the index. A record the
+// index finds becomes the newest cached node; a cache hit moves nothing. No
+// lookup reads the file.
 #include <cstring>
 
 #include "nfs/table_state.h"
@@ -15,22 +16,13 @@ LookupResult LookupPath(const char* path, PathNode** node) {
   size_t length = strlen(path);
   uint16_t bucket = PathBucket(path);
   if ((*node = CachedByPath(table, bucket, path, length))) return LOOKUP_FOUND;
-  ChainCursor cursor;
-  StartChain(table, bucket, &cursor);
-  for (;;) {
-    switch (NextInChain(table, &cursor)) {
-      case CHAIN_END:
-        return LOOKUP_ABSENT;
-      case CHAIN_DAMAGED:
-        return LOOKUP_UNREADABLE;
-      case CHAIN_RECORD:
-        break;
-    }
-    const RecordView* record = &cursor.record;
-    if (record->pathLength != length || memcmp(record->path, path, length) != 0) continue;
-    *node = CacheNode(table, bucket, record->serial, path, length);
-    return *node ? LOOKUP_FOUND : LOOKUP_NO_NODE;
-  }
+  const TableIndex* index = &table->index;
+  const BucketState* state = &table->buckets[bucket];
+  if (!index->valid || state->damaged) return LOOKUP_UNREADABLE;
+  uint32_t record = IndexFindPath(index, path, length);
+  if (record == kNoRecord) return state->chainBroken ? LOOKUP_UNREADABLE : LOOKUP_ABSENT;
+  *node = CacheNode(table, bucket, index->records[record].serial, path, length);
+  return *node ? LOOKUP_FOUND : LOOKUP_NO_NODE;
 }
 
 }  // namespace
@@ -52,11 +44,10 @@ PathNode* NodeFromId(uint16_t bucket, uint16_t serial) {
   HandleTable* table = ActiveHandleTable();
   if (!table || bucket >= kBucketCount) return nullptr;
   if (PathNode* node = CachedBySerial(table, bucket, serial)) return node;
-  ChainCursor cursor;
-  StartChain(table, bucket, &cursor);
-  while (NextInChain(table, &cursor) == CHAIN_RECORD) {
-    if (cursor.record.serial != serial) continue;
-    return CacheNode(table, bucket, serial, cursor.record.path, cursor.record.pathLength);
-  }
-  return nullptr;
+  const TableIndex* index = &table->index;
+  if (!index->valid) return nullptr;
+  uint32_t record = IndexFindId(index, bucket, serial);
+  if (record == kNoRecord) return nullptr;
+  return CacheNode(table, bucket, serial, IndexPath(index, record),
+                   index->records[record].pathLength);
 }

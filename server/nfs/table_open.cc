@@ -1,10 +1,12 @@
-// Opening, reloading and closing the table. Opening reads only the header,
-// the bucket table and the free chain, after finishing any change that a crash
-// interrupted (table_intent.h). A new file appears whole or not at all.
+// Opening, reloading and closing the table. Opening finishes any change that
+// a crash interrupted (table_intent.h), then reads the header, the bucket
+// table and the free chain, and builds the index from the records. A new file
+// appears whole or not at all.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "nfs/table_alloc.h"
 #include "nfs/table_intent.h"
@@ -53,9 +55,19 @@ BOOL AllBlanks(const char* text, size_t count) {
   return TRUE;
 }
 
+// The clock's seconds, or one past `previous` while that is not behind the
+// clock, so that files recreated in quick succession never repeat a stamp.
+uint32_t FreshStamp(uint32_t previous) {
+  uint32_t now = (uint32_t)std::time(nullptr);
+  uint32_t stamp = previous >= now && previous != UINT32_MAX ? previous + 1 : now;
+  return stamp != previous ? stamp : stamp + 1;
+}
+
 void ReleaseTable(HandleTable* table) {
   DropCache(table);
   DiscardFreeList(table);
+  FreeIndex(&table->index);
+  DiscardBatch(table);
   if (table->file.fd >= 0) _close(table->file.fd);
   free(table);
 }
@@ -67,6 +79,8 @@ HandleTable* ActiveHandleTable() {
 }
 
 BOOL ReloadHandleTable(HandleTable* table) {
+  // Until the index is built again it may be out of step with the file.
+  FreeIndex(&table->index);
   char header[kHeaderSize];
   TableIntent intent;
   if (!FileLength(&table->file, &table->fileLength) || !ReadHeader(table, header)) return FALSE;
@@ -90,15 +104,19 @@ BOOL ReloadHandleTable(HandleTable* table) {
     state->damaged =
         !ParseBucketLine(lines + bucket * kBucketLineSize, &state->first, &state->nextSerial);
   }
-  return LoadFreeList(table);
+  return LoadFreeList(table) && BuildIndex(table);
 }
 
 void RecoverHandleTable(HandleTable* table) {
-  if (!ReloadHandleTable(table)) table->broken = 1;
+  if (!ReloadHandleTable(table)) {
+    table->broken = 1;
+    return;
+  }
+  DropStaleNodes(table);
 }
 
 BOOL OpenHandleTable(const char* directory, uint32_t stamp) {
-  return OpenHandleTableWithOps(directory, stamp, &kPlatformFileOps);
+  return OpenHandleTableWithOps(directory, FreshStamp(stamp), &kPlatformFileOps);
 }
 
 BOOL OpenHandleTableWithOps(const char* directory, uint32_t stamp, const TableFileOps* ops) {
@@ -128,6 +146,7 @@ BOOL OpenHandleTableWithOps(const char* directory, uint32_t stamp, const TableFi
 void CloseHandleTable() {
   HandleTable* table = activeTable;
   if (!table) return;
+  FlushBatch(table);
   activeTable = nullptr;
   CommitFile(&table->file);
   ReleaseTable(table);

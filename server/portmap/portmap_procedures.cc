@@ -1,5 +1,6 @@
-// SET, UNSET, GETPORT and DUMP. No procedure looks at the caller's credential:
-// remote clients register and unregister freely, as they always could here.
+// SET, UNSET, GETPORT and DUMP. No procedure looks at the caller's credential,
+// but registrations change only at the machine's own request: anyone may ask
+// where a program lives, nobody else may move or remove it.
 #include "portmap/portmap_procedures.h"
 
 #include <cassert>
@@ -14,15 +15,26 @@ const Mapping* MappingArgument(RpcRequest* request) {
   return (const Mapping*)request->arguments[0];
 }
 
+// A loopback sender on a privileged port, as the usual port mapper demands;
+// the server's own services register through RegisterCallback instead.
+BOOL LocalPrivilegedCaller(const RpcRequest* request) {
+  const ReceiveBuffer* buffer = request->receiveBuffer;
+  assert(buffer && buffer->tag == kReceiveBufferTag);
+  return ntohl(buffer->sender.sin_addr.s_addr) >> 24 == 127 &&
+         ntohs(buffer->sender.sin_port) < 1024;
+}
+
 }  // namespace
 
 uint32_t PortMapSet(RpcRequest* request) {
-  EncodeWord(request->resultArea, SetMapping(MappingArgument(request), "") ? 1 : 0);
+  BOOL set = LocalPrivilegedCaller(request) && SetMapping(MappingArgument(request), "");
+  EncodeWord(request->resultArea, set ? 1 : 0);
   return 4;
 }
 
 uint32_t PortMapUnset(RpcRequest* request) {
-  EncodeWord(request->resultArea, UnsetMapping(MappingArgument(request)) ? 1 : 0);
+  BOOL unset = LocalPrivilegedCaller(request) && UnsetMapping(MappingArgument(request));
+  EncodeWord(request->resultArea, unset ? 1 : 0);
   return 4;
 }
 

@@ -114,6 +114,8 @@ BOOL InitServer(HINSTANCE instance) {
                  Server->versionText);
   if (!OpenHandleTable(Server->programDirectory, Server->settings.timestamp))
     return FailStart("Brevant NFS Server failed initailizing file table manager.");
+  // A table created just now has a stamp of its own; the next one must differ.
+  Server->settings.timestamp = HandleTableStamp();
   SaveSetting(Server->settingsFile, &Server->settings, SETTING_TIMESTAMP);
   EmptyExportTable();
   if (!LoadExports(Server->settingsFile))

@@ -132,6 +132,40 @@ TEST_F(Endpoints, EveryServiceRegistersItsPortInStartOrder) {
   EXPECT_FALSE(testsupport::UdpPortFree(2049));
 }
 
+TEST_F(Endpoints, SetAndUnsetAreRefusedUnlessTheCallerIsLocalAndPrivileged) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root for the privileged source port";
+  // A second address of this (private) host: the sender is then not loopback.
+  const uint32_t kLoopback = 0x7F000001, kSecond = 0x0A0B0C0D;  // 10.11.12.13
+  ASSERT_EQ(system("ip addr add 10.11.12.13/32 dev lo"), 0);
+  ASSERT_EQ(Open(SERVICE_PORTMAP), ENDPOINT_OPEN);
+  ASSERT_EQ(Open(SERVICE_NFS), ENDPOINT_OPEN);
+  auto call = [](uint32_t xid, uint32_t procedure, uint32_t port) {
+    return CallBuilder::Call(xid, 100000, 2, procedure).Null().Words({100003, 2, 17, port}).bytes();
+  };
+  struct Case {
+    const char* who;
+    uint32_t address;
+    uint16_t port;
+    uint32_t answer;
+  } cases[] = {
+      {"loopback, an ephemeral port", kLoopback, 0, 0},
+      {"the second address, a privileged port", kSecond, 700, 0},
+      {"loopback, a privileged port", kLoopback, 700, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.who);
+    testsupport::UdpClient client(c.port, c.address);
+    std::vector<uint32_t> unset = ReplyWords(client.Call(111, call(1, 2, 2049)));
+    std::vector<uint32_t> set = ReplyWords(client.Call(111, call(2, 1, 5555)));
+    ASSERT_EQ(unset.size(), 7u);
+    ASSERT_EQ(set.size(), 7u);
+    EXPECT_EQ(unset[6], c.answer);
+    EXPECT_EQ(set[6], c.answer);
+    EXPECT_EQ(RemoteGetPort(100003, 2, 17), c.answer ? 5555u : 2049u);
+    EXPECT_EQ(PortMapSlot(0)->port, c.answer ? 5555u : 2049u);
+  }
+}
+
 TEST_F(Endpoints, AServiceCantStartWithoutThePortMapperAndLeavesItsPortUnbound) {
   EXPECT_EQ(Open(SERVICE_NFS), ENDPOINT_FAILED);
   EXPECT_EQ(logLines, (std::vector<std::string>{"NFS: Warning: NFS Can't register port (2049)."}));

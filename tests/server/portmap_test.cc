@@ -5,14 +5,22 @@
 
 namespace {
 
+constexpr uint32_t kLoopback = 0x7F000001;
+
 class PortMap : public EngineTest {
  protected:
-  // Sends one call to the port mapper and returns the result word.
-  static uint32_t Remote(uint32_t procedure, Mapping m) {
+  // Sends one call to the port mapper and returns the result word. Callers
+  // that may change registrations are local on a privileged port.
+  static uint32_t Remote(uint32_t procedure, Mapping m, uint32_t address = kLoopback,
+                         uint16_t port = 871) {
     ResetTransport();
-    Deliver(SERVICE_PORTMAP, CallBuilder::Call(42, kPortMapProgram, 2, procedure)
-                                 .Null()
-                                 .Words({m.program, m.version, m.protocol, m.port}));
+    std::vector<uint8_t> call = CallBuilder::Call(42, kPortMapProgram, 2, procedure)
+                                    .Null()
+                                    .Words({m.program, m.version, m.protocol, m.port})
+                                    .bytes();
+    ReceiveBuffer* buffer = MakeReceiveBuffer(call.data(), call.size(), address, port);
+    EXPECT_NE(buffer, nullptr);
+    if (buffer) DecodeServiceCall(SERVICE_PORTMAP, ServiceEndpoints[SERVICE_PORTMAP], buffer);
     ServeAll(SERVICE_PORTMAP);
     std::vector<uint32_t> reply = LastReply();
     EXPECT_EQ(reply.size(), 7u);
@@ -89,6 +97,35 @@ TEST_F(PortMap, ReusedSlotTakesTheNewNameAndProgramZeroLeavesItFree) {
   const char* longName = "A name that is longer than thirty-two bytes";
   ASSERT_TRUE(SetMapping(&kMount, longName));
   EXPECT_EQ(memcmp(PortMapSlot(0)->name, longName, kPortMapNameSize), 0);
+}
+
+TEST_F(PortMap, OnlyAPrivilegedPortOnLoopbackSetsOrUnsets) {
+  ASSERT_TRUE(RegisterCallback(REGISTER_SET, &kNfs, "NFS File Service"));
+  const Mapping intruder = {100003, 2, 17, 4444};
+  struct Case {
+    const char* who;
+    uint32_t address;
+    uint16_t port;
+    bool allowed;
+  } cases[] = {
+      {"loopback, privileged port", kLoopback, 871, true},
+      {"another loopback address", 0x7F010203, 1023, true},
+      {"loopback, port 1024", kLoopback, 1024, false},
+      {"loopback, ephemeral port", kLoopback, 40000, false},
+      {"another host, privileged port", kClientAddress, 871, false},
+      {"another host, ephemeral port", kClientAddress, 50123, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.who);
+    // Taking the server's registration away and putting a foreign port in its
+    // place: both or neither.
+    EXPECT_EQ(Remote(2, kNfs, c.address, c.port), c.allowed ? 1u : 0u);
+    EXPECT_EQ(Remote(1, intruder, c.address, c.port), c.allowed ? 1u : 0u);
+    EXPECT_EQ(Remote(3, kNfs, c.address, c.port), c.allowed ? 4444u : 2049u);  // anyone may ask
+    EXPECT_EQ(std::string(PortMapSlot(0)->name), c.allowed ? "" : "NFS File Service");
+    ClearPortMapTable();
+    ASSERT_TRUE(RegisterCallback(REGISTER_SET, &kNfs, "NFS File Service"));
+  }
 }
 
 TEST_F(PortMap, DumpListsTheUsedSlotsInSlotOrder) {

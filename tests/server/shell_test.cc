@@ -148,9 +148,12 @@ TEST_F(ServerTest, StartUpWritesTheStampBackAndClosingSavesVersionAndPosition) {
   GetWindowRect(Server->mainWindow, &r);
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.bottom, 320);
+  // The new table took a stamp of its own, and that is what is saved.
+  uint32_t stamp = (uint32_t)std::stoul(ReadHost("nfsfile.hsh").substr(8, 8), nullptr, 16);
+  EXPECT_NE(stamp, 1234u);
   SendMessage(Server->mainWindow, WM_CLOSE, 0, 0);
   std::string ini = ReadHost("TOLMID.INI");
-  EXPECT_NE(ini.find("timestamp=1234"), std::string::npos);
+  EXPECT_NE(ini.find("timestamp=" + std::to_string(stamp) + "\r\n"), std::string::npos);
   EXPECT_NE(ini.find("version=2.1"), std::string::npos);
   EXPECT_NE(ini.find("winpos=10,20,410,320"), std::string::npos);
 }

@@ -11,21 +11,26 @@ namespace testsupport {
 
 namespace {
 
-sockaddr_in Loopback(uint16_t port) {
+sockaddr_in Address(uint32_t host, uint16_t port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(host);
   return address;
 }
 
 }  // namespace
 
-UdpClient::UdpClient(uint16_t localPort) {
+UdpClient::UdpClient(uint16_t localPort) : peer_(INADDR_LOOPBACK) {
   fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address = Loopback(localPort);
-  if (localPort) address.sin_addr.s_addr = htonl(INADDR_ANY);
+  sockaddr_in address = Address(localPort ? INADDR_ANY : INADDR_LOOPBACK, localPort);
   bind(fd_, (sockaddr*)&address, sizeof address);
+}
+
+UdpClient::UdpClient(uint16_t localPort, uint32_t address) : peer_(address) {
+  fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in local = Address(address, localPort);
+  bind(fd_, (sockaddr*)&local, sizeof local);
 }
 
 UdpClient::~UdpClient() {
@@ -33,7 +38,7 @@ UdpClient::~UdpClient() {
 }
 
 bool UdpClient::Send(uint16_t port, const std::vector<uint8_t>& datagram) {
-  sockaddr_in to = Loopback(port);
+  sockaddr_in to = Address(peer_, port);
   return sendto(fd_, datagram.data(), datagram.size(), 0, (sockaddr*)&to, sizeof to) ==
          (ssize_t)datagram.size();
 }

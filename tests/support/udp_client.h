@@ -13,6 +13,9 @@ class UdpClient {
  public:
   // Bound to localPort on every address, or to an ephemeral port on 127.0.0.1.
   explicit UdpClient(uint16_t localPort = 0);
+  // Bound to address:localPort (host order) and talking to that same address,
+  // so the server sees this address as the sender.
+  UdpClient(uint16_t localPort, uint32_t address);
   ~UdpClient();
   UdpClient(const UdpClient&) = delete;
   UdpClient& operator=(const UdpClient&) = delete;
@@ -26,6 +29,7 @@ class UdpClient {
 
  private:
   int fd_ = -1;
+  uint32_t peer_;  // host order
 };
 
 // True when nothing on this host holds the UDP port.
