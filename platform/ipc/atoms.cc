@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ipc/desktop.h"
+#include "ipc/system_calls.h"
 #include "platform/winbase.h"
 
 namespace {
@@ -32,13 +33,13 @@ class AtomTable {
  public:
   AtomTable() {
     if (!plat::ipc::InDesktop()) return;
-    std::string path = plat::ipc::DesktopDir() + "/atoms";
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = plat::ipc::Sys().openat(plat::ipc::DesktopFd(), "atoms",
+                                  O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0 || flock(fd_, LOCK_EX) != 0) return;
     Load();
   }
   ~AtomTable() {
-    if (fd_ >= 0) close(fd_);  // releases the lock
+    if (fd_ >= 0) plat::ipc::Sys().close(fd_);  // releases the lock
   }
   bool ok() const { return fd_ >= 0; }
   std::vector<AtomEntry> entries;

@@ -1,5 +1,6 @@
 // Messages between real processes on a desktop of the test's own.
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <poll.h>
@@ -24,6 +25,7 @@
 #include "platform/dde.h"
 #include "platform/windows.h"
 #include "tests/support/desktop_peers.h"
+#include "win/reactor.h"
 
 namespace {
 
@@ -554,6 +556,9 @@ TEST_F(HostileDesktop, APeerThatDoesNotReadLosesRecordsInsteadOfStallingTheSende
   EXPECT_GT(accepted, 0);
   EXPECT_LT(accepted, 200);
   EXPECT_EQ(refusal, (DWORD)ERROR_NOT_ENOUGH_QUOTA);
+  DWORD_PTR result = 0;
+  EXPECT_EQ(SendMessageTimeout(deafWindow, kAdd, 1, 2, SMTO_ABORTIFHUNG, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
 
   // A peer that asks and never reads the answers: this process answers each
   // without waiting and goes on serving everybody else.
@@ -574,7 +579,38 @@ TEST_F(HostileDesktop, AnUnansweredSendGivesUpAndServesOtherProcessesMeanwhile) 
   PostMessage(FindWindow("IpcPeer", nullptr), kCrossLater, 0, 0);  // sends to us while we wait
   SetLastError(0);
   EXPECT_EQ(SendMessage(silentWindow, kAdd, 1, 2), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
   EXPECT_EQ(echo.Line(), "cross 50");
+
+  // Once a send went unanswered, SMTO_ABORTIFHUNG gives up at once, however long
+  // it would wait; without it a send waits its time-out again.
+  DWORD_PTR result = 99;
+  EXPECT_EQ(SendMessageTimeout(silentWindow, kAdd, 1, 2, SMTO_ABORTIFHUNG, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+  EXPECT_EQ(result, 0u);
+  EXPECT_EQ(SendMessageTimeout(silentWindow, kAdd, 1, 2, SMTO_NORMAL, 100, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+  // Windows that answer do so through SendMessageTimeout as through SendMessage.
+  HWND answering = FindWindow("IpcPeer", nullptr);
+  EXPECT_EQ(SendMessageTimeout(answering, kAdd, 20, 22, SMTO_ABORTIFHUNG, 5000, &result), 1);
+  EXPECT_EQ(result, 42u);
+  EXPECT_EQ(SendMessageTimeout(window_, kAnswer, 3, 0, SMTO_NORMAL, 0, &result), 1);
+  EXPECT_EQ(result, 30u);
+}
+
+TEST_F(Desktop, APollFailureEndsACrossProcessSendWithItsErrorNotATimeOut) {
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  plat::win::TheReactor().SetPollProcedure([](pollfd*, nfds_t, int) {
+    errno = ENOMEM;
+    return -1;
+  });
+  DWORD_PTR result = 0;
+  EXPECT_EQ(SendMessageTimeout(remote, kAdd, 1, 2, SMTO_NORMAL, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
+  plat::win::TheReactor().SetPollProcedure(nullptr);
+  EXPECT_EQ(SendMessage(remote, kAdd, 1, 2), 3);
 }
 
 TEST_F(Desktop, NestedSendsBetweenTwoProcessesStopAtAFixedDepth) {
