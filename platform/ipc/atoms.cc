@@ -51,7 +51,10 @@ class AtomTable {
       snprintf(line, sizeof line, "%04X %u ", e.atom, e.count);
       text += line + e.name + "\n";
     }
-    if (ftruncate(fd_, 0) == 0) (void)!pwrite(fd_, text.data(), text.size(), 0);
+    // In place, then cut to length: emptying the file first would free and take
+    // its block again on every change, which costs milliseconds on a journalled disk.
+    if (pwrite(fd_, text.data(), text.size(), 0) == (ssize_t)text.size())
+      (void)!ftruncate(fd_, (off_t)text.size());
   }
 
  private:

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ipc/desktop.h"
-#include "ipc/outbox.h"
+#include "ipc/peer_links.h"
 #include "ipc/peers.h"
 #include "ipc/record_handlers.h"
 #include "ipc/system_calls.h"
@@ -27,14 +27,17 @@ namespace {
 constexpr size_t kMaxRecord = sizeof(RecordHeader) + kMaxPayload;
 
 int endpointFd = -1;
+// Asked once: getpid and geteuid are system calls, and every record checks both.
+pid_t ownPid = 0;
+uid_t ownUid = 0;
 
 bool Valid(const RecordHeader& r, ssize_t length, const ucred* credentials) {
   if (length < (ssize_t)sizeof r || r.magic != kRecordMagic || r.version != kRecordVersion)
     return false;
   if ((size_t)length != sizeof r + r.payloadLength) return false;
   // Another user can't reach the directory; the kernel's word settles the rest.
-  return credentials && credentials->uid == geteuid() && credentials->pid == (pid_t)r.senderPid &&
-         credentials->pid != getpid();
+  return credentials && credentials->uid == ownUid && credentials->pid == (pid_t)r.senderPid &&
+         credentials->pid != ownPid;
 }
 
 // One record per call: the reactor polls level-triggered and calls again while more
@@ -59,9 +62,12 @@ void ReceiveRecord() {
   RecordHeader header{};
   if (n >= (ssize_t)sizeof header) memcpy(&header, buffer.data(), sizeof header);
   if ((message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) || !Valid(header, n, credentials)) return;
-  // Handling may wait again and so reenter here: copy what this record needs.
-  std::vector<unsigned char> payload(buffer.begin() + sizeof header, buffer.begin() + n);
-  HandleRecord(header, payload.data());
+  // A sent record runs a window procedure, which may wait and so reenter here:
+  // it gets a copy of its payload. Nothing else waits while it is handled.
+  const unsigned char* payload = buffer.data() + sizeof header;
+  if (header.kind != kSend) return HandleRecord(header, payload);
+  std::vector<unsigned char> copy(payload, payload + header.payloadLength);
+  HandleRecord(header, copy.data());
 }
 
 }  // namespace
@@ -71,7 +77,7 @@ RecordHeader NewRecord(RecordKind kind, HWND hwnd, UINT message, WPARAM wParam, 
   r.magic = kRecordMagic;
   r.version = kRecordVersion;
   r.kind = kind;
-  r.senderPid = (uint32_t)getpid();
+  r.senderPid = (uint32_t)ownPid;
   r.hwnd = (uint64_t)(uintptr_t)hwnd;
   r.message = message;
   r.wParam = wParam;
@@ -80,6 +86,8 @@ RecordHeader NewRecord(RecordKind kind, HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 bool OpenEndpoint() {
+  ownPid = getpid();
+  ownUid = geteuid();
   sockaddr_un address;
   if (!EndpointAddress(getpid(), &address)) {
     errno = ENAMETOOLONG;
@@ -120,39 +128,11 @@ void CloseEndpoint() {
 }
 
 Delivery SendRecord(pid_t pid, RecordHeader header, const void* payload, bool mayQueue) {
-  sockaddr_un address;
-  if (endpointFd < 0 || !EndpointAddress(pid, &address)) {
-    errno = EINVAL;
+  if (endpointFd < 0) {
+    errno = EINVAL;  // replies could not come back
     return Delivery::kFailed;
   }
-  size_t length = sizeof header + header.payloadLength;
-  auto queue = [&] {
-    if (!mayQueue) return Delivery::kFull;
-    std::vector<unsigned char> record(length);
-    memcpy(record.data(), &header, sizeof header);
-    if (header.payloadLength) memcpy(record.data() + sizeof header, payload, header.payloadLength);
-    return QueueRecord(pid, address, std::move(record));
-  };
-  // Records to a peer with an outbox join it, so they arrive in order.
-  if (HasOutbox(pid)) return queue();
-  iovec io[2] = {{&header, sizeof header}, {const_cast<void*>(payload), header.payloadLength}};
-  msghdr message{};
-  message.msg_name = &address;
-  message.msg_namelen = sizeof address;
-  message.msg_iov = io;
-  message.msg_iovlen = header.payloadLength ? 2 : 1;
-  ssize_t sent = Sys().sendmsg(endpointFd, &message, MSG_DONTWAIT | MSG_NOSIGNAL);
-  if (sent == (ssize_t)length) return Delivery::kSent;
-  if (sent >= 0) {
-    errno = EMSGSIZE;  // datagrams go whole or not at all; this can't happen
-    return Delivery::kFailed;
-  }
-  if (errno == EAGAIN || errno == EWOULDBLOCK) return queue();
-  if (errno == ECONNREFUSED || errno == ENOENT || errno == ENOTDIR) {
-    PeerGone(pid);
-    return Delivery::kGone;
-  }
-  return Delivery::kFailed;
+  return SendToPeer(pid, &header, sizeof header, payload, header.payloadLength, mayQueue);
 }
 
 }  // namespace plat::ipc

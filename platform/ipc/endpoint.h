@@ -1,8 +1,8 @@
 // This process's endpoint on the desktop: a Unix datagram socket that receives
 // records, watched by the reactor, so records are handled whenever the thread
 // waits (GetMessage, PeekMessage, a blocking socket call, a SendMessage of its own).
-// Nothing sent from here ever waits for a peer: a record its queue can't take
-// now waits in an outbox for that peer, or is dropped when that is full too.
+// Records go out over links to the peers (peer_links.h) and never wait for one:
+// a record a peer's queue can't take now waits on its link, or is dropped.
 #pragma once
 
 #include <sys/types.h>
@@ -18,8 +18,8 @@ void InstallRemote();
 
 enum class Delivery {
   kSent,    // in the peer's queue
-  kQueued,  // in this process's outbox for the peer
-  kFull,    // no room in either: dropped
+  kQueued,  // waiting on this process's link to the peer
+  kFull,    // no room there either: dropped
   kGone,    // the peer's endpoint is gone (what it was lent or sent is released)
   kFailed,  // any other error (errno)
 };

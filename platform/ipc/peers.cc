@@ -8,7 +8,7 @@
 #include <map>
 
 #include "ipc/dde_carriage.h"
-#include "ipc/outbox.h"
+#include "ipc/peer_links.h"
 #include "ipc/send_wait.h"
 #include "ipc/system_calls.h"
 #include "win/reactor.h"
@@ -46,7 +46,7 @@ void PeerGone(pid_t pid) {
     watched.erase(it);
   }
   unanswering.erase(pid);
-  DropOutbox(pid);
+  DropLink(pid);
   ReleasePeerBlocks(pid);
   FailWaitsFor(pid);
 }

@@ -1,5 +1,5 @@
 // The other processes this one has business with: blocks lent to them or
-// received from them, records waiting in an outbox, sends waiting for an answer.
+// received from them, records waiting on a link, sends waiting for an answer.
 // Each such peer is watched through a pidfd, so the moment it ends everything
 // held for it is released; a record that finds its endpoint gone does the same.
 #pragma once

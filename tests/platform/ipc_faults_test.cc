@@ -204,7 +204,7 @@ TEST_F(PeerFaults, PostsToAPeerThatDoesNotReadLeaveNothingOpenOnceItEnds) {
     HWND window = FindWindow("Deaf", nullptr);
     plat::ipc::SetSystemCalls(&kFaulty);
     int accepted = 0;
-    for (int i = 0; i < 15; ++i)  // past the peer's queue: into the outbox
+    for (int i = 0; i < 15; ++i)  // past the peer's queue: onto the link
       accepted += PostMessage(window, kPosted, (WPARAM)i, 0) != 0;
     return accepted > 0;
   };
