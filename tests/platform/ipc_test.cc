@@ -569,6 +569,17 @@ TEST_F(HostileDesktop, APeerThatDoesNotReadLosesRecordsInsteadOfStallingTheSende
   EXPECT_EQ(SendMessage(FindWindow("IpcPeer", nullptr), kAdd, 2, 3), 5);
 }
 
+TEST_F(HostileDesktop, ARecordNamingAThirdProcesssWindowIsAnsweredWithoutAskingIt) {
+  ChildProgram& silent = Hostile("silent Silent");  // would never answer a question
+  ASSERT_EQ(silent.Line(), "ready");
+  HWND thirds = FindWindow("Silent", nullptr);
+  ASSERT_NE(thirds, nullptr);
+  ChildProgram& asker =
+      Hostile("ask-about " + Hex((uint64_t)getpid()) + " " + Hex((uintptr_t)thirds));
+  EXPECT_EQ(asker.Line(), "answers 0 0");
+  EXPECT_EQ(silent.Line(300), "<timeout>") << "the third process was asked";
+}
+
 TEST_F(HostileDesktop, AnUnansweredSendGivesUpAndServesOtherProcessesMeanwhile) {
   ChildProgram& silent = Hostile("silent Silent");
   ASSERT_EQ(silent.Line(), "ready");

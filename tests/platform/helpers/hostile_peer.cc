@@ -1,7 +1,8 @@
 // A misbehaving process on the desktop ($PLATFORM_DESKTOP), written on raw records
 // rather than the layer, so it can do what the layer would never let it do:
 //   deaf CLASS                 publishes a window of CLASS and never reads its socket
-//   silent CLASS               publishes CLASS, reads every record and answers none
+//   silent CLASS               publishes CLASS, reads every record and answers none;
+//                              prints "got KIND MESSAGE" for each
 //   console-then-deaf CLASS [WINDOW]   answers the first WM_DDE_INITIATE as a console
 //                              would (naming WINDOW as the console, else its own), then
 //                              never reads again
@@ -9,6 +10,8 @@
 //   send HWND MESSAGE WPARAM LPARAM              sends one record; prints the reply
 //   flood CLASS COUNT SIZE     pokes COUNT blocks of SIZE bytes at the window of CLASS
 //   ask-deaf HWND COUNT        sends COUNT records to HWND and never reads the replies
+//   ask-about PID HWND         asks process PID about a window HWND (of a third process):
+//                              is it a window, and a sent WM_USER; prints both answers
 // Numbers are hexadecimal. It prints "ready" (or what it did), then stays until killed.
 #include <dirent.h>
 #include <stdio.h>
@@ -166,6 +169,10 @@ int main(int argc, char** argv) {
     Say("ready");
     RecordHeader r;
     while (mode != "deaf" && Receive(&r)) {
+      if (mode == "silent") {
+        printf("got %u %x\n", r.kind, r.message);
+        fflush(stdout);
+      }
       if (mode == "console-then-deaf" && r.kind == plat::ipc::kSend && r.message == kInitiate) {
         AnswerInitiate(r, argc > 3 ? strtoull(argv[3], nullptr, 16) : OwnWindow());
         Say("answered");
@@ -215,6 +222,23 @@ int main(int argc, char** argv) {
       if (!SendTo(target, r, block)) return 5;
     }
     Say("flooded");
+    Stay();
+  }
+  if (mode == "ask-about" && argc >= 4) {
+    uint64_t to = strtoull(argv[2], nullptr, 16) << 32;
+    uint64_t hwnd = strtoull(argv[3], nullptr, 16);
+    std::string answers;
+    for (uint16_t kind : {plat::ipc::kQuery, plat::ipc::kSend}) {
+      RecordHeader r = Record(kind, hwnd, 0x0400, 0, 0);
+      SendTo(to, r);
+      RecordHeader reply;
+      bool answered = false;
+      while (!answered && Receive(&reply, 3000))
+        answered = reply.kind == plat::ipc::kReply && reply.serial == r.serial;
+      answers += answered ? " " + std::to_string(reply.lParam) : " none";
+    }
+    printf("answers%s\n", answers.c_str());
+    fflush(stdout);
     Stay();
   }
   if (mode == "ask-deaf" && argc >= 4) {
