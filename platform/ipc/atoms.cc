@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ipc/desktop.h"
+#include "ipc/system_calls.h"
 #include "platform/winbase.h"
 
 namespace {
@@ -32,13 +33,13 @@ class AtomTable {
  public:
   AtomTable() {
     if (!plat::ipc::InDesktop()) return;
-    std::string path = plat::ipc::DesktopDir() + "/atoms";
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = plat::ipc::Sys().openat(plat::ipc::DesktopFd(), "atoms",
+                                  O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0 || flock(fd_, LOCK_EX) != 0) return;
     Load();
   }
   ~AtomTable() {
-    if (fd_ >= 0) close(fd_);  // releases the lock
+    if (fd_ >= 0) plat::ipc::Sys().close(fd_);  // releases the lock
   }
   bool ok() const { return fd_ >= 0; }
   std::vector<AtomEntry> entries;
@@ -50,7 +51,10 @@ class AtomTable {
       snprintf(line, sizeof line, "%04X %u ", e.atom, e.count);
       text += line + e.name + "\n";
     }
-    if (ftruncate(fd_, 0) == 0) (void)!pwrite(fd_, text.data(), text.size(), 0);
+    // In place, then cut to length: emptying the file first would free and take
+    // its block again on every change, which costs milliseconds on a journalled disk.
+    if (pwrite(fd_, text.data(), text.size(), 0) == (ssize_t)text.size())
+      (void)!ftruncate(fd_, (off_t)text.size());
   }
 
  private:

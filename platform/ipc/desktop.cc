@@ -1,25 +1,25 @@
-// Directory checks refuse a desktop that another user could reach: it must be a
-// real directory owned by us with no group or other permissions.
+// Joining checks the directory through the descriptor it keeps (O_NOFOLLOW, then
+// fstat), so what was checked is what is used: a path swapped afterwards leads
+// nowhere. Sockets are named through /proc/self/fd/<desktop> for the same reason.
 #include "ipc/desktop.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "ipc/endpoint.h"
+#include "ipc/system_calls.h"
 #include "ipc/window_registry.h"
-#include "win/remote_windows.h"
 
 namespace plat::ipc {
 
 namespace {
 
 std::string desktopDir;
+int desktopFd = -1;
 bool joined = false;
 
 std::string ChooseDirectory() {
@@ -29,11 +29,46 @@ std::string ChooseDirectory() {
   return "/tmp/platform-desktop-" + std::to_string(geteuid());
 }
 
-bool PrivateDirectory(const std::string& dir) {
-  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+void Refuse(const std::string& dir, const char* why) {
+  fprintf(stderr,
+          "platform: the desktop %s %s; set PLATFORM_DESKTOP to a directory of this user "
+          "with mode 0700\n",
+          dir.c_str(), why);
+}
+
+// The directory's descriptor, or -1 after saying why it can't be the desktop.
+int OpenPrivateDirectory(const std::string& dir) {
+  const SystemCalls& sys = Sys();
+  if (sys.mkdirat(AT_FDCWD, dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    Refuse(dir, (std::string("can't be made: ") + strerror(errno)).c_str());
+    return -1;
+  }
+  int fd = sys.openat(AT_FDCWD, dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+  if (fd < 0) {
+    int error = errno;
+    struct stat link;
+    bool isLink = sys.fstatat(AT_FDCWD, dir.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+                  S_ISLNK(link.st_mode);
+    Refuse(dir, isLink ? "is a symbolic link"
+                       : (std::string("can't be opened: ") + strerror(error)).c_str());
+    return -1;
+  }
   struct stat st;
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  return st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+  char why[96] = "";
+  if (sys.fstatat(fd, "", &st, AT_EMPTY_PATH) != 0) {
+    snprintf(why, sizeof why, "can't be checked: %s", strerror(errno));
+  } else if (st.st_uid != geteuid()) {
+    snprintf(why, sizeof why, "belongs to user %u, not to this user (%u)", (unsigned)st.st_uid,
+             (unsigned)geteuid());
+  } else if ((st.st_mode & 07777) != 0700) {
+    snprintf(why, sizeof why, "has mode %04o, not 0700", (unsigned)(st.st_mode & 07777));
+  }
+  if (why[0]) {
+    Refuse(dir, why);
+    sys.close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
@@ -42,20 +77,30 @@ const std::string& DesktopDir() {
   return desktopDir;
 }
 
+int DesktopFd() {
+  return desktopFd;
+}
+
 std::string EndpointPath(pid_t pid) {
   return desktopDir + "/p" + std::to_string(pid) + ".sock";
 }
 
+bool EndpointAddress(pid_t pid, sockaddr_un* address) {
+  memset(address, 0, sizeof *address);
+  address->sun_family = AF_UNIX;
+  int n = snprintf(address->sun_path, sizeof address->sun_path, "/proc/self/fd/%d/p%d.sock",
+                   desktopFd, (int)pid);
+  return desktopFd >= 0 && n > 0 && (size_t)n < sizeof address->sun_path;
+}
+
 bool EndpointAlive(pid_t pid) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::string path = EndpointPath(pid);
-  if (path.size() >= sizeof address.sun_path) return false;
-  memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  int probe = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address;
+  if (!EndpointAddress(pid, &address)) return false;
+  const SystemCalls& sys = Sys();
+  int probe = sys.socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (probe < 0) return false;
-  bool alive = connect(probe, (sockaddr*)&address, sizeof address) == 0;
-  close(probe);
+  bool alive = sys.connect(probe, (sockaddr*)&address, sizeof address) == 0;
+  sys.close(probe);
   return alive;
 }
 
@@ -66,14 +111,15 @@ bool InDesktop() {
 bool JoinDesktop() {
   if (joined) return true;
   std::string dir = ChooseDirectory();
-  if (!PrivateDirectory(dir)) {
-    fprintf(stderr, "desktop %s is not a private directory of this user; staying alone\n",
-            dir.c_str());
-    return false;
-  }
+  int fd = OpenPrivateDirectory(dir);
+  if (fd < 0) return false;
   desktopDir = dir;
+  desktopFd = fd;
   if (!OpenEndpoint() || !OpenWindowRegistry()) {
-    fprintf(stderr, "can't join the desktop %s: %s\n", dir.c_str(), strerror(errno));
+    fprintf(stderr, "platform: can't join the desktop %s: %s\n", dir.c_str(), strerror(errno));
+    CloseEndpoint();
+    Sys().close(fd);
+    desktopFd = -1;
     desktopDir.clear();
     return false;
   }

@@ -1,12 +1,17 @@
 // The window core's view of other processes' windows, over the endpoint records.
+// Questions the layer asks on its own behalf (is this window alive, what is its
+// title) wait less than a program's send, and not at all for a peer that is hung.
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "ipc/dde_carriage.h"
+#include "ipc/desktop.h"
 #include "ipc/endpoint.h"
 #include "ipc/message_crossing.h"
+#include "ipc/send_wait.h"
 #include "ipc/window_registry.h"
 #include "platform/dde.h"
 #include "platform/winbase.h"
@@ -17,20 +22,26 @@ namespace plat::ipc {
 
 namespace {
 
+// A live peer answers a query from its endpoint, without running a window procedure.
+constexpr UINT kQueryBoundMs = 1000;
+
 class DesktopWindows : public plat::win::RemoteWindows {
  public:
   void Publish(HWND hwnd, const char* className) override { PublishWindow(hwnd, className); }
   void Withdraw(HWND hwnd) override { WithdrawWindow(hwnd); }
 
   HWND Find(const char* className, const char* title) override {
-    for (HWND hwnd : FindPublishedWindows(className)) {
-      if (!title || TitleOf(hwnd) == title) return hwnd;
-    }
-    return nullptr;
+    return FindPublishedWindow(className,
+                               [&](HWND hwnd) { return !title || TitleOf(hwnd) == title; });
   }
 
+  // A peer too busy to answer in time still has its windows while it lives.
   bool Exists(HWND hwnd) override {
-    return SendAndWait(OwnerOf(hwnd), NewRecord(kQuery, hwnd, 0, 0, 0)) != 0;
+    LRESULT alive = 0;
+    if (SendAndWait(OwnerOf(hwnd), NewRecord(kQuery, hwnd, 0, 0, 0), nullptr, SMTO_ABORTIFHUNG,
+                    kQueryBoundMs, &alive))
+      return alive != 0;
+    return GetLastError() == ERROR_TIMEOUT && EndpointAlive(OwnerOf(hwnd));
   }
 
   BOOL Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -41,7 +52,7 @@ class DesktopWindows : public plat::win::RemoteWindows {
       case Crossing::kRaw:
         break;
       case Crossing::kLendBlock:
-        LendBlock(peer, &record, &payload);
+        if (!LendBlock(peer, &record, &payload)) return FALSE;
         break;
       case Crossing::kAcknowledge:
         AcknowledgeOut(peer, &record);
@@ -52,39 +63,67 @@ class DesktopWindows : public plat::win::RemoteWindows {
     }
     record.payloadLength = (uint32_t)payload.size();
     if (message == WM_DDE_TERMINATE) TerminateOut(peer);
-    if (SendRecord(peer, record, payload.data())) return TRUE;
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
+    switch (SendRecord(peer, record, payload.data())) {
+      case Delivery::kSent:
+      case Delivery::kQueued:
+        Lent(peer, record);
+        return TRUE;
+      case Delivery::kFull:
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);  // as when a Win32 queue is full
+        return FALSE;
+      default:
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
   }
 
-  LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
+  BOOL Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+            LRESULT* result) override {
+    *result = 0;
     pid_t peer = OwnerOf(hwnd);
     RecordHeader record = NewRecord(kSend, hwnd, message, wParam, lParam);
     std::string text;
-    switch (HowItCrosses(message, false)) {
+    Crossing crossing = HowItCrosses(message, false);
+    switch (crossing) {
       case Crossing::kRaw:
+      case Crossing::kInitiateAnswer:
+        break;
       case Crossing::kGetText:
+        // The caller's buffer is in this process: the text comes back in the reply.
+        if (wParam && lParam) *(char*)lParam = 0;
         break;
       case Crossing::kSetText:
         text = lParam ? (const char*)lParam : "";
+        if (text.size() > kMaxPayload) text.resize(kMaxPayload);
         record.payloadLength = (uint32_t)text.size();
         break;
       default:
         SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        return FALSE;
     }
     if (message == WM_DDE_TERMINATE) TerminateOut(peer);
-    return SendAndWait(peer, record, text.data());
+    std::vector<unsigned char> answer;
+    if (!SendAndWait(peer, record, text.data(), flags, timeoutMs, result, &answer)) return FALSE;
+    if (crossing == Crossing::kGetText) {
+      char* buffer = (char*)lParam;
+      size_t n = wParam && buffer ? std::min(answer.size(), (size_t)wParam - 1) : 0;
+      if (n) memcpy(buffer, answer.data(), n);
+      if (wParam && buffer) buffer[n] = 0;
+      *result = (LRESULT)n;
+    }
+    return TRUE;
   }
 
   BOOL Activate(HWND hwnd) override {
-    return SendRecord(OwnerOf(hwnd), NewRecord(kActivate, hwnd, 0, 0, 0));
+    Delivery delivery = SendRecord(OwnerOf(hwnd), NewRecord(kActivate, hwnd, 0, 0, 0));
+    return delivery == Delivery::kSent || delivery == Delivery::kQueued;
   }
 
  private:
   std::string TitleOf(HWND hwnd) {
     char title[256] = {};
-    Send(hwnd, WM_GETTEXT, sizeof title, (LPARAM)title);
+    LRESULT length = 0;
+    Send(hwnd, WM_GETTEXT, sizeof title, (LPARAM)title, SMTO_ABORTIFHUNG, kQueryBoundMs, &length);
     return title;
   }
 };

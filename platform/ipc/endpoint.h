@@ -1,13 +1,11 @@
 // This process's endpoint on the desktop: a Unix datagram socket that receives
 // records, watched by the reactor, so records are handled whenever the thread
 // waits (GetMessage, PeekMessage, a blocking socket call, a SendMessage of its own).
-// Posted records join the message queue; sent records are handled at once and
-// answered, which is why two processes sending to each other never deadlock.
+// Records go out over links to the peers (peer_links.h) and never wait for one:
+// a record a peer's queue can't take now waits on its link, or is dropped.
 #pragma once
 
 #include <sys/types.h>
-
-#include <vector>
 
 #include "ipc/records.h"
 #include "platform/windef.h"
@@ -15,14 +13,19 @@
 namespace plat::ipc {
 
 bool OpenEndpoint();
+void CloseEndpoint();
 void InstallRemote();
 
-// Sends a record to the endpoint of pid; false when it is gone or refuses.
-bool SendRecord(pid_t pid, RecordHeader header, const void* payload = nullptr);
-
-// Sends and waits for the reply with the same serial, serving records meanwhile.
-// Gives up (0) when the peer's endpoint goes away.
-LRESULT SendAndWait(pid_t pid, RecordHeader header, const void* payload = nullptr);
+enum class Delivery {
+  kSent,    // in the peer's queue
+  kQueued,  // waiting on this process's link to the peer
+  kFull,    // no room there either: dropped
+  kGone,    // the peer's endpoint is gone (what it was lent or sent is released)
+  kFailed,  // any other error (errno)
+};
+// mayQueue false: what the peer's queue can't take at once is not kept.
+Delivery SendRecord(pid_t pid, RecordHeader header, const void* payload = nullptr,
+                    bool mayQueue = true);
 
 RecordHeader NewRecord(RecordKind kind, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "ipc/desktop.h"
+#include "ipc/system_calls.h"
 #include "platform/winbase.h"
 
 namespace {
@@ -35,9 +36,10 @@ std::map<uintptr_t, std::shared_ptr<Section>> handles;
 std::map<const void*, View> views;
 uintptr_t nextHandle = 0x51000;  // apart from the small global memory handles
 
+// Relative to the desktop's descriptor.
 std::string SectionPath(LPCSTR name) {
-  std::string path = plat::ipc::DesktopDir() + "/sections";
-  mkdir(path.c_str(), 0700);
+  std::string path = "sections";
+  plat::ipc::Sys().mkdirat(plat::ipc::DesktopFd(), path.c_str(), 0700);
   path += '/';
   char hex[3];
   for (const char* p = name; *p; ++p) {
@@ -49,7 +51,7 @@ std::string SectionPath(LPCSTR name) {
 
 void Release(const std::shared_ptr<Section>& section) {
   if (--section->holders == 0) {
-    close(section->fd);
+    plat::ipc::Sys().close(section->fd);
     section->fd = -1;
   }
 }
@@ -67,19 +69,20 @@ std::shared_ptr<Section> Open(LPCSTR name, bool create, size_t size) {
     return nullptr;
   }
   std::string path = SectionPath(name);
-  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+  int fd = plat::ipc::Sys().openat(plat::ipc::DesktopFd(), path.c_str(),
+                                   O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
   if (fd < 0) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
   bool nobodyHoldsIt = flock(fd, LOCK_EX | LOCK_NB) == 0;
   if (nobodyHoldsIt && !create) {
-    close(fd);
+    plat::ipc::Sys().close(fd);
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
   if (nobodyHoldsIt && (ftruncate(fd, 0) != 0 || ftruncate(fd, (off_t)size) != 0)) {
-    close(fd);
+    plat::ipc::Sys().close(fd);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }

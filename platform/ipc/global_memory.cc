@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "ipc/dde_carriage.h"
 #include "platform/winbase.h"
 
 namespace plat::ipc {
@@ -23,7 +24,9 @@ struct Block {
   bool live = false;
 };
 
-std::vector<Block> blocks(1);  // slot 0 is never used: handle 0 means none
+// Slot 0 is never used: handle 0 means none. Never destroyed: a process may end
+// holding blocks (a peer's copies, say), and they stay its until it is gone.
+auto& blocks = *new std::vector<Block>(1);
 size_t lastHandle = 0;
 size_t liveCount = 0;
 
@@ -80,6 +83,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   (void)flags;
   plat::ipc::blocks[index] = Block{memory, bytes, 0, true};
   plat::ipc::liveCount++;
+  plat::ipc::BlockAllocated((HGLOBAL)(uintptr_t)index);
   return (HGLOBAL)(uintptr_t)index;
 }
 
@@ -111,6 +115,7 @@ HGLOBAL GlobalFree(HGLOBAL block) {
   free(b->bytes);
   *b = Block{};
   plat::ipc::liveCount--;
+  plat::ipc::BlockFreed(block);
   return nullptr;
 }
 

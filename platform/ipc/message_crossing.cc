@@ -16,7 +16,7 @@ Crossing HowItCrosses(UINT message, bool posted) {
     case WM_DDE_DATA:
       return posted ? Crossing::kLendBlock : Crossing::kRefused;
     case WM_DDE_ACK:
-      return posted ? Crossing::kAcknowledge : Crossing::kRaw;
+      return posted ? Crossing::kAcknowledge : Crossing::kInitiateAnswer;
     case WM_NULL:
     case WM_DESTROY:
     case WM_MOVE:
@@ -38,10 +38,8 @@ Crossing HowItCrosses(UINT message, bool posted) {
     case WM_TIMER:
     case WM_DDE_INITIATE:
     case WM_DDE_TERMINATE:
-    case WM_DDE_ADVISE:
     case WM_DDE_UNADVISE:
     case WM_DDE_REQUEST:
-    case WM_DDE_EXECUTE:
       return Crossing::kRaw;
   }
   if (message >= WM_KEYFIRST && message <= WM_KEYLAST) return Crossing::kRaw;

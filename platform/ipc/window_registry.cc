@@ -1,5 +1,7 @@
 // Class names become directory names in hexadecimal of their lower-case form, so
-// any class name is safe on disk and matches without regard to case.
+// any class name is safe on disk and matches without regard to case. Everything
+// is reached from the desktop's descriptor, and entries are never followed as
+// links. A search asks each owning process once, however many entries it left.
 #include "ipc/window_registry.h"
 
 #include <ctype.h>
@@ -8,13 +10,13 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
 #include <string>
 
 #include "ipc/desktop.h"
+#include "ipc/system_calls.h"
 
 namespace plat::ipc {
 
@@ -23,7 +25,7 @@ namespace {
 std::map<HWND, std::string> published;  // this process's entries, to withdraw them
 
 std::string ClassDirectory(const char* className) {
-  std::string dir = DesktopDir() + "/windows/";
+  std::string dir = "windows/";
   char hex[3];
   for (const char* p = className; *p; ++p) {
     snprintf(hex, sizeof hex, "%02x", (unsigned)(unsigned char)tolower((unsigned char)*p));
@@ -47,6 +49,16 @@ bool ParseEntry(const char* name, HWND* hwnd) {
   return true;
 }
 
+// A directory under the desktop, as a stream of entries (nullptr when missing).
+DIR* OpenDirectory(const std::string& relative, int* fd) {
+  *fd = Sys().openat(DesktopFd(), relative.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC,
+                     0);
+  if (*fd < 0) return nullptr;
+  DIR* dir = fdopendir(*fd);
+  if (!dir) Sys().close(*fd);
+  return dir;
+}
+
 }  // namespace
 
 pid_t OwnerOf(HWND hwnd) {
@@ -54,19 +66,20 @@ pid_t OwnerOf(HWND hwnd) {
 }
 
 bool OpenWindowRegistry() {
-  std::string root = DesktopDir() + "/windows";
-  if (mkdir(root.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  // A former process with this pid may have died with windows still published.
-  DIR* classes = opendir(root.c_str());
+  const SystemCalls& sys = Sys();
+  if (sys.mkdirat(DesktopFd(), "windows", 0700) != 0 && errno != EEXIST) return false;
+  int rootFd;
+  DIR* classes = OpenDirectory("windows", &rootFd);
   if (!classes) return false;
+  // A former process with this pid may have died with windows still published.
   while (dirent* c = readdir(classes)) {
     if (c->d_name[0] == '.') continue;
-    std::string dir = root + "/" + c->d_name;
-    if (DIR* entries = opendir(dir.c_str())) {
+    int classFd;
+    if (DIR* entries = OpenDirectory(std::string("windows/") + c->d_name, &classFd)) {
       while (dirent* e = readdir(entries)) {
         HWND hwnd;
         if (ParseEntry(e->d_name, &hwnd) && OwnerOf(hwnd) == getpid())
-          unlink((dir + "/" + e->d_name).c_str());
+          sys.unlinkat(classFd, e->d_name, 0);
       }
       closedir(entries);
     }
@@ -77,34 +90,42 @@ bool OpenWindowRegistry() {
 
 void PublishWindow(HWND hwnd, const char* className) {
   std::string dir = ClassDirectory(className);
-  mkdir(dir.c_str(), 0700);
+  Sys().mkdirat(DesktopFd(), dir.c_str(), 0700);
   std::string path = dir + "/" + EntryName(hwnd);
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd >= 0) close(fd);
+  int fd =
+      Sys().openat(DesktopFd(), path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd >= 0) Sys().close(fd);
   published[hwnd] = path;
 }
 
 void WithdrawWindow(HWND hwnd) {
   auto it = published.find(hwnd);
   if (it == published.end()) return;
-  unlink(it->second.c_str());
+  Sys().unlinkat(DesktopFd(), it->second.c_str(), 0);
   published.erase(it);
 }
 
-std::vector<HWND> FindPublishedWindows(const char* className) {
-  std::vector<HWND> found;
-  if (!className) return found;
-  std::string dir = ClassDirectory(className);
-  DIR* entries = opendir(dir.c_str());
-  if (!entries) return found;
+HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>& wanted) {
+  if (!className || DesktopFd() < 0) return nullptr;
+  int dirFd;
+  DIR* entries = OpenDirectory(ClassDirectory(className), &dirFd);
+  if (!entries) return nullptr;
+  std::map<pid_t, bool> alive;
+  HWND found = nullptr;
   while (dirent* e = readdir(entries)) {
     HWND hwnd;
     if (!ParseEntry(e->d_name, &hwnd) || OwnerOf(hwnd) == getpid()) continue;
-    if (!EndpointAlive(OwnerOf(hwnd))) {
-      unlink((dir + "/" + e->d_name).c_str());
+    auto known = alive.find(OwnerOf(hwnd));
+    if (known == alive.end())
+      known = alive.emplace(OwnerOf(hwnd), EndpointAlive(OwnerOf(hwnd))).first;
+    if (!known->second) {
+      Sys().unlinkat(dirFd, e->d_name, 0);
       continue;
     }
-    found.push_back(hwnd);
+    if (wanted(hwnd)) {
+      found = hwnd;
+      break;
+    }
   }
   closedir(entries);
   return found;

@@ -5,7 +5,7 @@
 
 #include <sys/types.h>
 
-#include <vector>
+#include <functional>
 
 #include "platform/windef.h"
 
@@ -14,8 +14,8 @@ namespace plat::ipc {
 bool OpenWindowRegistry();  // also drops entries a former owner of this pid left behind
 void PublishWindow(HWND hwnd, const char* className);
 void WithdrawWindow(HWND hwnd);
-// The live windows of other processes with this class.
-std::vector<HWND> FindPublishedWindows(const char* className);
+// The first live window of another process with this class that `wanted` accepts.
+HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>& wanted);
 
 pid_t OwnerOf(HWND hwnd);
 

@@ -14,6 +14,10 @@ using plat::win::TheQueue;
 
 namespace {
 
+// Win32's threshold for a window that no longer answers: a plain SendMessage to
+// another process gives up after it, so no peer holds this thread for longer.
+constexpr UINT kRemoteSendBoundMs = 5000;
+
 plat::win::RemoteWindows* remoteWindows = nullptr;
 int remoteSendDepth = 0;
 
@@ -44,10 +48,29 @@ void LeaveRemoteSend() {
 
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (plat::win::Window* w = FindWindowRecord(hwnd)) return w->proc(hwnd, message, wParam, lParam);
-  if (hwnd && !plat::win::IsLocalHandle(hwnd) && remoteWindows)
-    return remoteWindows->Send(hwnd, message, wParam, lParam);
+  LRESULT result = 0;
+  if (hwnd && !plat::win::IsLocalHandle(hwnd) && remoteWindows) {
+    remoteWindows->Send(hwnd, message, wParam, lParam, SMTO_NORMAL, kRemoteSendBoundMs, &result);
+    return result;
+  }
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return 0;
+}
+
+LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                           UINT timeoutMs, DWORD_PTR* result) {
+  LRESULT answer = 0;
+  BOOL answered = FALSE;
+  if (plat::win::Window* w = FindWindowRecord(hwnd)) {
+    answer = w->proc(hwnd, message, wParam, lParam);
+    answered = TRUE;
+  } else if (hwnd && !plat::win::IsLocalHandle(hwnd) && remoteWindows) {
+    answered = remoteWindows->Send(hwnd, message, wParam, lParam, flags, timeoutMs, &answer);
+  } else {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  }
+  if (result) *result = answered ? (DWORD_PTR)answer : 0;
+  return answered;
 }
 
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

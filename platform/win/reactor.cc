@@ -67,7 +67,7 @@ int Reactor::Wait(int timeoutMs, pollfd* extra, size_t extraCount) {
     fds.push_back(pollfd{e.fd, e.events, 0});
     serials.push_back(e.serial);
   }
-  int n = poll(fds.data(), fds.size(), timeoutMs);
+  int n = poll_(fds.data(), fds.size(), timeoutMs);
   if (n <= 0) return n < 0 && errno != EINTR ? -1 : 0;
 
   int readyExtra = 0;

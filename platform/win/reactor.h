@@ -32,8 +32,13 @@ class Reactor {
 
   // Sleeps until a watched descriptor or one of `extra` is ready, or timeoutMs passes
   // (-1: no limit). Runs the handlers of the ready watched descriptors, fills the
-  // revents of `extra` and returns how many of them are ready (0 on timeout).
+  // revents of `extra` and returns how many of them are ready (0 on timeout, or
+  // when a signal interrupted the wait); -1 with errno when poll failed otherwise.
   int Wait(int timeoutMs, pollfd* extra = nullptr, size_t extraCount = 0);
+
+  // Tests put a failing poll in place; nullptr puts the system's back.
+  using PollProcedure = int (*)(pollfd* fds, nfds_t count, int timeoutMs);
+  void SetPollProcedure(PollProcedure procedure) { poll_ = procedure ? procedure : ::poll; }
 
  private:
   struct Entry {
@@ -47,6 +52,7 @@ class Reactor {
   std::vector<Entry> entries_;
   std::function<bool()> beforeSleep_;
   uint64_t nextSerial_ = 1;
+  PollProcedure poll_ = ::poll;
 };
 
 Reactor& TheReactor();

@@ -19,8 +19,10 @@ class RemoteWindows {
   virtual HWND Find(const char* className, const char* title) = 0;
   virtual bool Exists(HWND hwnd) = 0;
   virtual BOOL Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
-  // Waits for the answer while serving messages sent to this process meanwhile.
-  virtual LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Waits at most timeoutMs for the answer while serving messages sent to this
+  // process meanwhile; FALSE (with the last error set) when none came.
+  virtual BOOL Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                    UINT timeoutMs, LRESULT* result) = 0;
   // Asks the owning process to bring its window to the front.
   virtual BOOL Activate(HWND hwnd) = 0;
 };

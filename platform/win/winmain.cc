@@ -1,6 +1,7 @@
 // The entry of a windowed program: the layer starts (signals, the desktop, the
 // display backend), then calls the program's WinMain with the command line after
-// the program name, as Win32's runtime does.
+// the program name, as Win32's runtime does. A program that can't join its
+// desktop does not start: alone it would miss its peers and a second instance.
 #include <string>
 
 #include "gui/display_choice.h"
@@ -12,7 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 int main(int argc, char** argv) {
   plat::win::InstallTerminationHandling();
-  plat::ipc::JoinDesktop();  // alone on failure: own windows only
+  if (!plat::ipc::JoinDesktop()) return 1;  // the reason is on standard error
   plat::gui::SelectDisplay();
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {

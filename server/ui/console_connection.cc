@@ -16,10 +16,17 @@ const char kApplication[] = "wexoraconsole";
 const char kTopic[] = "console_log";
 constexpr WORD kReleaseFlag = 0x2000;
 
+// A console that does not answer the initiate in this time costs the line, not
+// the server: a live console answers from inside its window procedure at once.
+constexpr UINT kInitiateTimeoutMs = 50;
+
 // Set while a conversation starts: only the console's answer to the initiate names
 // its window. A line's acknowledge arriving after a refusal (no console window known
 // then) must not be taken for that answer, or its block would never be freed.
 ConsoleConnection* initiating = nullptr;
+// The console window the initiate went to: an answer must name that one, or lines
+// would go to a window that never frees them (one of this very process, say).
+HWND asked = nullptr;
 
 ConsoleConnection* ConnectionOf(HWND hwnd) {
   return (ConsoleConnection*)GetWindowLongPtr(hwnd, 0);
@@ -31,7 +38,7 @@ LRESULT CALLBACK ClientWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_DDE_ACK:
       if (!connection) return 0;
       if (!connection->consoleWindow && initiating == connection) {
-        connection->consoleWindow = (HWND)lParam;
+        if ((HWND)lParam == asked) connection->consoleWindow = (HWND)lParam;
       } else if (LOWORD(wParam) == 0) {
         // A refused line: its block comes back to us, and the conversation is over.
         GlobalFree((HGLOBAL)(UINT_PTR)HIWORD(wParam));
@@ -57,9 +64,12 @@ bool StartConversation(ConsoleConnection* connection) {
   connection->itemAtom = GlobalAddAtom(kTopic);
   // The console answers with WM_DDE_ACK during this send.
   initiating = connection;
-  SendMessage(console, WM_DDE_INITIATE, (WPARAM)connection->clientWindow,
-              MAKELPARAM(connection->applicationAtom, connection->itemAtom));
+  asked = console;
+  SendMessageTimeout(console, WM_DDE_INITIATE, (WPARAM)connection->clientWindow,
+                     MAKELPARAM(connection->applicationAtom, connection->itemAtom),
+                     SMTO_ABORTIFHUNG, kInitiateTimeoutMs, nullptr);
   initiating = nullptr;
+  asked = nullptr;
   GlobalDeleteAtom(connection->applicationAtom);
   GlobalDeleteAtom(connection->itemAtom);
   return connection->consoleWindow != nullptr;

@@ -1,17 +1,20 @@
 // Messages between real processes on a desktop of the test's own.
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,7 @@
 #include "platform/dde.h"
 #include "platform/windows.h"
 #include "tests/support/desktop_peers.h"
+#include "win/reactor.h"
 
 namespace {
 
@@ -33,8 +37,10 @@ constexpr UINT kPosted = WM_USER + 5;
 constexpr UINT kCrossLater = WM_USER + 6;
 constexpr UINT kIdleSelect = WM_USER + 7;
 constexpr UINT kCancel = WM_USER + 8;
+constexpr UINT kBounce = WM_USER + 9;
 
 std::vector<WPARAM> postedBack;
+HWND bounceTarget = nullptr;
 HWND ddeServer = nullptr;
 std::vector<std::pair<WORD, WORD>> ddeAcks;  // status, handle
 bool ddeTerminated = false;
@@ -46,6 +52,10 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case kPosted:
       postedBack.push_back(wParam);
       return 0;
+    case kBounce: {
+      LRESULT deeper = SendMessage(bounceTarget, kBounce, wParam + 1, 0);
+      return deeper > (LRESULT)wParam ? deeper : (LRESULT)wParam;
+    }
     case WM_DDE_ACK:
       if (!ddeServer) {
         ddeServer = (HWND)lParam;
@@ -398,6 +408,300 @@ TEST_F(Desktop, AnotherUserCanNeitherReachTheDesktopNorPostThroughAnOpenedSocket
   PostMessage(remote, kPostBack, 1, 0);
   EXPECT_TRUE(ServeUntil([] { return !postedBack.empty(); }));
   EXPECT_EQ(postedBack, (std::vector<WPARAM>{1}));  // the other user's post was dropped
+}
+
+namespace {
+
+std::string Hex(uint64_t value) {
+  char text[24];
+  snprintf(text, sizeof text, "%llx", (unsigned long long)value);
+  return text;
+}
+
+uint64_t Words(WORD low, WORD high) {
+  return (uint64_t)high << 16 | low;
+}
+
+struct DdeSeen {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  std::vector<unsigned char> bytes;  // of the block the low word of lParam names
+};
+std::vector<DdeSeen> ddeSeen;
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message < WM_DDE_INITIATE || message > WM_DDE_EXECUTE)
+    return DefWindowProc(hwnd, message, wParam, lParam);
+  DdeSeen seen{message, wParam, lParam, {}};
+  HGLOBAL block = (HGLOBAL)(uintptr_t)LOWORD(lParam);
+  if (const unsigned char* bytes = block ? (const unsigned char*)GlobalLock(block) : nullptr) {
+    seen.bytes.assign(bytes, bytes + GlobalSize(block));
+    GlobalUnlock(block);
+  }
+  ddeSeen.push_back(seen);
+  return 0;
+}
+
+}  // namespace
+
+class HostileDesktop : public Desktop {
+ protected:
+  ChildProgram& Hostile(const std::string& arguments) {
+    peers_.push_back(std::make_unique<ChildProgram>(HOSTILE_PEER, arguments));
+    return *peers_.back();
+  }
+};
+
+TEST_F(HostileDesktop, DdeHandlesFromAnotherProcessNameOnlyBlocksThatCrossed) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = ProbeProc;
+  wc.lpszClassName = "DdeProbe";
+  RegisterClass(&wc);
+  HWND probe = CreateWindow("DdeProbe", "", WS_OVERLAPPEDWINDOW, 0, 0, 1, 1, nullptr, nullptr,
+                            nullptr, nullptr);
+  // A block of this process that no peer was ever lent, like the server's own record.
+  HGLOBAL mine = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 64);
+  WORD handle = (WORD)(uintptr_t)mine;
+  struct Case {
+    const char* what;
+    const char* verb;
+    UINT message;
+    uint64_t wParam;
+    uint64_t lParam;
+    const char* block;  // bytes that travel with the record, in hexadecimal
+    bool delivered;
+  };
+  const Case cases[] = {
+      {"a refusal naming our block", "post", WM_DDE_ACK, Words(0, handle), 0, nullptr, true},
+      {"a sent refusal naming our block", "send", WM_DDE_ACK, Words(0, handle), 0, nullptr, true},
+      {"a poke naming our block", "post", WM_DDE_POKE, 0, Words(handle, 0xC001), nullptr, true},
+      {"data naming our block", "post", WM_DDE_DATA, 0, Words(handle, 0xC001), nullptr, true},
+      {"a poke whose block is shorter than its header", "post", WM_DDE_POKE, 0,
+       Words(handle, 0xC001), "0020", false},
+      {"a poke with a whole block", "post", WM_DDE_POKE, 0, Words(handle, 0xC001), "0020010041",
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ddeSeen.clear();
+    std::string arguments = std::string(c.verb) + " " + Hex((uintptr_t)probe) + " " +
+                            Hex(c.message) + " " + Hex(c.wParam) + " " + Hex(c.lParam);
+    if (c.block) arguments += std::string(" ") + c.block;
+    ChildProgram& peer = Hostile(arguments);
+    EXPECT_NE(peer.Line(), "<timeout>");  // "posted", or the reply to the send
+    ServeUntil([] { return !ddeSeen.empty(); }, c.delivered ? 3000 : 300);
+    ASSERT_EQ(ddeSeen.size(), c.delivered ? 1u : 0u);
+    EXPECT_TRUE(plat::ipc::IsLiveBlock(mine));
+    if (!c.delivered) continue;
+    const DdeSeen& seen = ddeSeen[0];
+    EXPECT_EQ(seen.message, c.message);
+    if (c.message == WM_DDE_ACK) {
+      EXPECT_EQ(HIWORD(seen.wParam), 0) << "a handle word that names no lent block is zeroed";
+    } else if (!c.block) {
+      EXPECT_EQ(LOWORD(seen.lParam), 0);
+      EXPECT_EQ(HIWORD(seen.lParam), 0xC001);
+    } else {
+      EXPECT_NE(LOWORD(seen.lParam), handle);  // a copy under a handle of its own
+      EXPECT_EQ(seen.bytes, (std::vector<unsigned char>{0x00, 0x20, 0x01, 0x00, 0x41}));
+    }
+  }
+  GlobalFree(mine);
+}
+
+TEST_F(HostileDesktop, BlocksLentToOrReceivedFromAPeerAreCappedAndReleasedWhenItEnds) {
+  const size_t before = plat::ipc::LiveBlockCount();
+  // Sixty-kilobyte pokes that nobody here accepts: the copies stay within a
+  // megabyte for that peer, and go when it does.
+  ChildProgram& flood = Hostile("flood IpcTest 200 61440");
+  ASSERT_EQ(flood.Line(30000), "flooded");
+  ServeUntil([] { return false; }, 200);
+  size_t held = plat::ipc::LiveBlockCount() - before;
+  EXPECT_GT(held, 0u);
+  EXPECT_LE(held * 61440, 1u << 20);
+  kill(flood.pid(), SIGKILL);
+  EXPECT_TRUE(ServeUntil([&] { return plat::ipc::LiveBlockCount() == before; }));
+
+  // Lines poked at a peer that reads them and never acknowledges one.
+  ChildProgram& sink = Hostile("silent DdeSink");
+  ASSERT_EQ(sink.Line(), "ready");
+  HWND sinkWindow = FindWindow("DdeSink", nullptr);
+  ASSERT_NE(sinkWindow, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, 8);
+    ((unsigned char*)GlobalLock(block))[1] = 0x20;  // the receiver would free it
+    GlobalUnlock(block);
+    ASSERT_TRUE(PostMessage(sinkWindow, WM_DDE_POKE, (WPARAM)window_,
+                            MAKELPARAM((WORD)(uintptr_t)block, 0)));
+  }
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), before + 3);
+  kill(sink.pid(), SIGKILL);
+  EXPECT_TRUE(ServeUntil([&] { return plat::ipc::LiveBlockCount() == before; }));
+}
+
+TEST_F(HostileDesktop, APeerThatDoesNotReadLosesRecordsInsteadOfStallingTheSender) {
+  ChildProgram& deaf = Hostile("deaf Deaf");
+  ASSERT_EQ(deaf.Line(), "ready");
+  HWND deafWindow = FindWindow("Deaf", nullptr);
+  ASSERT_NE(deafWindow, nullptr);
+  int accepted = 0;
+  DWORD refusal = 0;
+  for (int i = 0; i < 200; ++i) {
+    if (PostMessage(deafWindow, kPosted, (WPARAM)i, 0)) {
+      accepted++;
+    } else {
+      refusal = GetLastError();
+    }
+  }
+  EXPECT_GT(accepted, 0);
+  EXPECT_LT(accepted, 200);
+  EXPECT_EQ(refusal, (DWORD)ERROR_NOT_ENOUGH_QUOTA);
+  DWORD_PTR result = 0;
+  EXPECT_EQ(SendMessageTimeout(deafWindow, kAdd, 1, 2, SMTO_ABORTIFHUNG, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+
+  // A peer that asks and never reads the answers: this process answers each
+  // without waiting and goes on serving everybody else.
+  ChildProgram& echo = Start("echo");
+  ASSERT_EQ(echo.Line(), "ready");
+  ChildProgram& asker = Hostile("ask-deaf " + Hex((uintptr_t)window_) + " 200");
+  ASSERT_EQ(asker.Line(30000), "asked");
+  EXPECT_EQ(SendMessage(FindWindow("IpcPeer", nullptr), kAdd, 2, 3), 5);
+}
+
+TEST_F(HostileDesktop, ARecordNamingAThirdProcesssWindowIsAnsweredWithoutAskingIt) {
+  ChildProgram& silent = Hostile("silent Silent");  // would never answer a question
+  ASSERT_EQ(silent.Line(), "ready");
+  HWND thirds = FindWindow("Silent", nullptr);
+  ASSERT_NE(thirds, nullptr);
+  ChildProgram& asker =
+      Hostile("ask-about " + Hex((uint64_t)getpid()) + " " + Hex((uintptr_t)thirds));
+  EXPECT_EQ(asker.Line(), "answers 0 0");
+  EXPECT_EQ(silent.Line(300), "<timeout>") << "the third process was asked";
+}
+
+TEST_F(HostileDesktop, AnUnansweredSendGivesUpAndServesOtherProcessesMeanwhile) {
+  ChildProgram& silent = Hostile("silent Silent");
+  ASSERT_EQ(silent.Line(), "ready");
+  ChildProgram& echo = Start("echo");
+  ASSERT_EQ(echo.Line(), "ready");
+  HWND silentWindow = FindWindow("Silent", nullptr);
+  ASSERT_NE(silentWindow, nullptr);
+  PostMessage(FindWindow("IpcPeer", nullptr), kCrossLater, 0, 0);  // sends to us while we wait
+  SetLastError(0);
+  EXPECT_EQ(SendMessage(silentWindow, kAdd, 1, 2), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+  EXPECT_EQ(echo.Line(), "cross 50");
+
+  // Once a send went unanswered, SMTO_ABORTIFHUNG gives up at once, however long
+  // it would wait; without it a send waits its time-out again.
+  DWORD_PTR result = 99;
+  EXPECT_EQ(SendMessageTimeout(silentWindow, kAdd, 1, 2, SMTO_ABORTIFHUNG, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+  EXPECT_EQ(result, 0u);
+  EXPECT_EQ(SendMessageTimeout(silentWindow, kAdd, 1, 2, SMTO_NORMAL, 100, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+  // Windows that answer do so through SendMessageTimeout as through SendMessage.
+  HWND answering = FindWindow("IpcPeer", nullptr);
+  EXPECT_EQ(SendMessageTimeout(answering, kAdd, 20, 22, SMTO_ABORTIFHUNG, 5000, &result), 1);
+  EXPECT_EQ(result, 42u);
+  EXPECT_EQ(SendMessageTimeout(window_, kAnswer, 3, 0, SMTO_NORMAL, 0, &result), 1);
+  EXPECT_EQ(result, 30u);
+}
+
+TEST_F(Desktop, APollFailureEndsACrossProcessSendWithItsErrorNotATimeOut) {
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
+  HWND remote = FindWindow("IpcPeer", nullptr);
+  plat::win::TheReactor().SetPollProcedure([](pollfd*, nfds_t, int) {
+    errno = ENOMEM;
+    return -1;
+  });
+  DWORD_PTR result = 0;
+  EXPECT_EQ(SendMessageTimeout(remote, kAdd, 1, 2, SMTO_NORMAL, 600000, &result), 0);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
+  plat::win::TheReactor().SetPollProcedure(nullptr);
+  EXPECT_EQ(SendMessage(remote, kAdd, 1, 2), 3);
+}
+
+TEST_F(Desktop, NestedSendsBetweenTwoProcessesStopAtAFixedDepth) {
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
+  bounceTarget = FindWindow("IpcPeer", nullptr);
+  // Each side answers a bounce by bouncing back one level deeper, until a send fails.
+  LRESULT deepest = SendMessage(bounceTarget, kBounce, 1, 0);
+  EXPECT_GE(deepest, 64);
+  EXPECT_LE(deepest, 128);
+  EXPECT_EQ(SendMessage(bounceTarget, kAdd, 2, 3), 5);  // both sides came back whole
+}
+
+TEST_F(Desktop, AWindowTextFromAnotherProcessIsCutToTheAskersBuffer) {
+  ChildProgram& peer = Start("echo");
+  ASSERT_EQ(peer.Line(), "ready");
+  HWND liar = FindWindow("IpcLiar", nullptr);  // its WM_GETTEXT claims 100000 characters
+  ASSERT_NE(liar, nullptr);
+  char small[8];
+  memset(small, 'x', sizeof small);
+  EXPECT_EQ(GetWindowText(liar, small, sizeof small), 7);
+  EXPECT_STREQ(small, "a title");
+  char one[1] = {'x'};
+  EXPECT_EQ(SendMessage(liar, WM_GETTEXT, sizeof one, (LPARAM)one), 0);
+  EXPECT_EQ(one[0], 0);
+}
+
+TEST(DesktopDirectory, AProgramRefusesADesktopAnotherUserCouldReach) {
+  char base[] = "/tmp/desktop-squat-XXXXXX";
+  ASSERT_NE(mkdtemp(base), nullptr);
+  std::string root = base;
+  struct Case {
+    const char* what;
+    std::string environment;  // how the program is told where its desktop is
+    std::function<bool(const std::string& dir)> make;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"open to others", "PLATFORM_DESKTOP=" + root + "/open",
+       [](const std::string& dir) { return mkdir(dir.c_str(), 0755) == 0; }, "mode 0755"},
+      {"a symbolic link", "PLATFORM_DESKTOP=" + root + "/link",
+       [&](const std::string& dir) {
+         return mkdir((root + "/real").c_str(), 0700) == 0 &&
+                symlink((root + "/real").c_str(), dir.c_str()) == 0;
+       },
+       "symbolic link"},
+      {"another user's", "PLATFORM_DESKTOP=" + root + "/theirs",
+       [](const std::string& dir) {
+         return geteuid() == 0 && mkdir(dir.c_str(), 0700) == 0 &&
+                chown(dir.c_str(), 65534, 65534) == 0;
+       },
+       "user 65534"},
+      {"the default place, taken", "XDG_RUNTIME_DIR=" + root + "/run",
+       [&](const std::string& dir) {
+         return mkdir((root + "/run").c_str(), 0700) == 0 && mkdir(dir.c_str(), 0777) == 0 &&
+                chmod(dir.c_str(), 0777) == 0;
+       },
+       "mode 0777"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string dir = c.environment.substr(c.environment.find('=') + 1);
+    if (c.environment.rfind("XDG", 0) == 0) dir += "/platform-desktop";
+    if (!c.make(dir)) {
+      if (geteuid() != 0) continue;  // only root can give a directory to another user
+      ADD_FAILURE() << "can't prepare " << dir;
+      continue;
+    }
+    int status = 0;
+    std::string output = testsupport::Shell(
+        "env -u PLATFORM_DESKTOP " + c.environment + " timeout 5 " IPC_PEER " echo", &status);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(WEXITSTATUS(status), 124) << "it ran on instead of refusing";
+    EXPECT_EQ(output.find("ready"), std::string::npos);
+    EXPECT_NE(output.find(dir), std::string::npos) << output;
+    EXPECT_NE(output.find(c.reason), std::string::npos) << output;
+    EXPECT_NE(output.find("PLATFORM_DESKTOP"), std::string::npos) << output;
+  }
+  testsupport::Shell("rm -rf " + root);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // The conversation with the real console program (tools/wexoraconsole).
+#include <stdio.h>
+
 #include <gtest/gtest.h>
 
 #include "ipc/global_memory.h"
@@ -14,6 +16,12 @@ namespace {
 
 constexpr UINT kRefuseLines = 101;
 constexpr UINT kEndConversations = 102;
+
+std::string Hex(uint64_t value) {
+  char text[24];
+  snprintf(text, sizeof text, "%llx", (unsigned long long)value);
+  return text;
+}
 
 class Console : public ::testing::Test {
  protected:
@@ -110,6 +118,54 @@ TEST_F(Console, TheLineBlockHasTheDocumentedLayout) {
   // flags 0x2000, CF_TEXT, the time little-endian, "[hdr]", "text", two spare bytes.
   EXPECT_EQ(console.Line(), "poke 00200100a52bd0125b6864725d0074657874000000 accepted");
   CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, AForeignAcknowledgeFreesNothingOfTheServer) {
+  ChildProgram console(IPC_PEER, "dde-server zVkClassconsole");
+  ASSERT_EQ(console.Line(), "ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  ASSERT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "hello"), 1);
+  ASSERT_NE(console.Line(), "<timeout>");
+  // A block of the server that no console was lent, like the server's own record.
+  HGLOBAL record = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 256);
+  for (const char* verb : {"post", "send"}) {
+    SCOPED_TRACE(verb);
+    // A "refusal" from a process that was never in the conversation, naming that block.
+    ChildProgram stranger(HOSTILE_PEER, std::string(verb) + " " +
+                                            Hex((uintptr_t)connection->clientWindow) + " 3e4 " +
+                                            Hex((uint64_t)(uintptr_t)record << 16) + " 0");
+    EXPECT_NE(stranger.Line(), "<timeout>");
+    ServeUntil([] { return false; }, 200);
+    EXPECT_TRUE(plat::ipc::IsLiveBlock(record));
+  }
+  GlobalFree(record);
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, AConsoleThatNeverAnswersCostsItsLinesNotTheServer) {
+  ChildProgram silent(HOSTILE_PEER, "silent zVkClassconsole");
+  ASSERT_EQ(silent.Line(), "ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "first"), 0);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "second"), 0);
+  EXPECT_EQ(connection->consoleWindow, nullptr);
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+  CloseConsoleConnection(connection);
+}
+
+TEST_F(Console, OnlyTheConsoleThatWasAskedCanBecomeTheConsole) {
+  // The answer to the initiate names a window of this process instead of the
+  // console's: lines would go to a window that never frees them.
+  HWND own = CreateWindow("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ChildProgram impostor(HOSTILE_PEER, "console-then-deaf zVkClassconsole " + Hex((uintptr_t)own));
+  ASSERT_EQ(impostor.Line(), "ready");
+  ConsoleConnection* connection = OpenConsoleConnection(nullptr);
+  EXPECT_EQ(PostConsoleLine(connection, 0, "[tolmid]", "to whom?"), 0);
+  EXPECT_EQ(connection->consoleWindow, nullptr);
+  ServeUntil([] { return false; }, 100);
+  EXPECT_EQ(plat::ipc::LiveBlockCount(), 0u);
+  CloseConsoleConnection(connection);
+  DestroyWindow(own);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // The real tolmid program in a private network namespace: clients that nobody here
-// wrote find its services, a termination signal takes the normal way out, and the
-// console program ending its conversation ends the server.
+// wrote find its services, a termination signal takes the normal way out, the
+// console program ending its conversation ends the server, and no other process
+// on the desktop can keep the server from answering.
 #include <signal.h>
 #include <stdio.h>
 
 #include <gtest/gtest.h>
 
+#include "support/call_builder.h"
 #include "support/server_fixture.h"
+#include "tests/support/udp_client.h"
 
 namespace {
 
@@ -64,6 +67,69 @@ TEST_F(Tolmid, TheConsoleEndingTheConversationEndsTheServer) {
   Launch("consolelog=ON\r\nportmapenabled=ON");
   EXPECT_NE(console.Line().find("[tolmid] Brevant NFS Server 2.1"), std::string::npos);
   PostMessage(FindWindow("zVkClassconsole", nullptr), WM_COMMAND, 102, 0);
+  EXPECT_EQ(program_->Wait(), 0);
+  EXPECT_NE(LogBytes().find("Port Mapper stopped."), std::string::npos);
+}
+
+// Pings the port mapper's NULL procedure for a while, with datagrams too short to
+// be calls in between (each makes the server log a line, and so talk to the
+// console); counts the pings answered within 100 ms.
+struct PingCount {
+  int sent = 0;
+  int answered = 0;
+};
+
+PingCount PingNullFor(DWORD milliseconds, uint32_t* xid) {
+  testsupport::UdpClient client;
+  PingCount count;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    client.Send(111, {1, 2, 3});
+    client.Send(2049, {1, 2, 3});
+    uint32_t asked = (*xid)++;
+    client.Send(111, CallBuilder::Call(asked, 100000, 2, 0).Null().bytes());
+    count.sent++;
+    DWORD sentAt = GetTickCount();
+    std::vector<uint8_t> reply;
+    for (DWORD waited = 0; waited < 100; waited = GetTickCount() - sentAt) {
+      if (!client.ReceiveFromAnotherProcess(&reply, (int)(100 - waited))) break;
+      uint32_t xidBack = reply.size() >= 4
+                             ? (uint32_t)reply[0] << 24 | reply[1] << 16 | reply[2] << 8 | reply[3]
+                             : 0;
+      if (xidBack == asked) {
+        count.answered++;
+        break;
+      }
+    }
+    Sleep(10);
+  }
+  return count;
+}
+
+TEST_F(Tolmid, NoPeerOnTheDesktopKeepsThePortMapperFromAnsweringNull) {
+  Launch("consolelog=ON\r\nportmapenabled=ON\r\nenabled=ON");
+  // A console that reads every record and answers none: the server's next line
+  // asks it, and goes on asking with every line.
+  testsupport::ChildProgram silent(HOSTILE_PEER, "silent zVkClassconsole");
+  ASSERT_EQ(silent.Line(), "ready");
+  uint32_t xid = 1;
+  PingCount unanswered = PingNullFor(1000, &xid);
+  EXPECT_EQ(unanswered.answered, unanswered.sent) << "while its queries go unanswered";
+
+  testsupport::ChildProgram flood(HOSTILE_PEER, "flood zVkClasstolmid 300 61440");
+  PingCount flooded = PingNullFor(1500, &xid);
+  EXPECT_EQ(flooded.answered, flooded.sent) << "under a flood of 60 KB pokes";
+  EXPECT_EQ(flood.Line(30000), "flooded");
+
+  // A console that answers, then stops reading: the server's lines pile up at it.
+  kill(silent.pid(), SIGKILL);
+  testsupport::ChildProgram deaf(HOSTILE_PEER, "console-then-deaf zVkClassconsole");
+  ASSERT_EQ(deaf.Line(), "ready");
+  PingCount stuck = PingNullFor(2000, &xid);
+  EXPECT_EQ(stuck.answered, stuck.sent) << "while its console reads nothing";
+  EXPECT_EQ(deaf.Line(), "answered");
+
+  kill(program_->pid(), SIGTERM);
   EXPECT_EQ(program_->Wait(), 0);
   EXPECT_NE(LogBytes().find("Port Mapper stopped."), std::string::npos);
 }

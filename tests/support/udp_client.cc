@@ -60,6 +60,15 @@ bool UdpClient::Receive(std::vector<uint8_t>* datagram, int timeoutMs) {
   }
 }
 
+bool UdpClient::ReceiveFromAnotherProcess(std::vector<uint8_t>* datagram, int timeoutMs) {
+  pollfd p{fd_, POLLIN, 0};
+  if (poll(&p, 1, timeoutMs) != 1) return false;
+  datagram->assign(65536, 0);
+  ssize_t n = recv(fd_, datagram->data(), datagram->size(), 0);
+  datagram->resize(n > 0 ? (size_t)n : 0);
+  return n >= 0;
+}
+
 std::vector<uint8_t> UdpClient::Call(uint16_t port, const std::vector<uint8_t>& datagram,
                                      int timeoutMs) {
   std::vector<uint8_t> answer;

@@ -23,6 +23,8 @@ class UdpClient {
   bool Send(uint16_t port, const std::vector<uint8_t>& datagram);
   // The next datagram, or false after the timeout.
   bool Receive(std::vector<uint8_t>* datagram, int timeoutMs = 2000);
+  // The same, sleeping in poll alone: for a server in another process.
+  bool ReceiveFromAnotherProcess(std::vector<uint8_t>* datagram, int timeoutMs);
   // Send, then the answer (empty when none came).
   std::vector<uint8_t> Call(uint16_t port, const std::vector<uint8_t>& datagram,
                             int timeoutMs = 2000);

@@ -305,8 +305,27 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect);
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 BOOL UpdateWindow(HWND hwnd);
 
-// Messages.
+// Messages. A send to a window of another process waits for the answer while
+// serving messages sent to this process meanwhile; SendMessage gives up after
+// 5000 ms (0, ERROR_TIMEOUT), Win32's threshold for a window that no longer
+// answers. Sends nested across processes fail beyond a depth of 64
+// (ERROR_STACK_OVERFLOW).
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Flags of SendMessageTimeout. SMTO_ABORTIFHUNG fails at once (ERROR_TIMEOUT)
+// when the other process's queue is full, or it left a send from here
+// unanswered and has answered nothing since. A send always fails at once
+// when the other process ends (SMTO_ERRORONEXIT); SMTO_BLOCK and
+// SMTO_NOTIMEOUTIFNOTHUNG are accepted and change nothing: the wait always
+// serves sent messages, and the time-out always holds.
+#define SMTO_NORMAL 0x0000
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
+#define SMTO_NOTIMEOUTIFNOTHUNG 0x0008
+#define SMTO_ERRORONEXIT 0x0020
+// Non-zero when the window answered within timeoutMs; *result (if given) then holds
+// the answer. A window of this process answers at once, whatever the time-out.
+LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                           UINT timeoutMs, DWORD_PTR* result);
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
@@ -328,6 +347,7 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // The names that take 8-bit text, for code that spells them out.
 inline constexpr auto& SendMessageA = SendMessage;
+inline constexpr auto& SendMessageTimeoutA = SendMessageTimeout;
 inline constexpr auto& PostMessageA = PostMessage;
 inline constexpr auto& PeekMessageA = PeekMessage;
 inline constexpr auto& GetMessageA = GetMessage;
@@ -342,7 +362,6 @@ inline constexpr auto& GetWindowTextA = GetWindowText;
 // ---------------------------------------------------------------------------
 // The windowing half: resources, painting, focus, controls, dialogs, menus,
 // message boxes. Window procedures see Win32's messages in Win32's order.
-
 
 #define MAKEINTRESOURCE(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)

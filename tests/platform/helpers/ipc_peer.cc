@@ -1,5 +1,6 @@
 // The other process of the cross-process tests. Its command line picks a part:
-//   echo         window "IpcPeer": answers sent messages, sends and posts back
+//   echo         window "IpcPeer": answers sent messages, sends and posts back; and
+//                window "IpcLiar", whose WM_GETTEXT claims far more than it copied
 //   dde-server [refuse] [CLASS]  window "DdeServer" (or CLASS): a DDE partner that
 //                accepts pokes, or refuses every second one, prints each poked block
 //                in hexadecimal and reports its live memory blocks on terminate
@@ -25,6 +26,7 @@ constexpr UINT kPosted = WM_USER + 5;      // (handled by the test's window)
 constexpr UINT kCrossLater = WM_USER + 6;  // posted: waits, then sends kAnswer to "IpcTest"
 constexpr UINT kIdleSelect = WM_USER + 7;  // posted: a blocking select on an idle socket
 constexpr UINT kCancel = WM_USER + 8;      // sent: cancels the blocking call
+constexpr UINT kBounce = WM_USER + 9;      // sent: sends kBounce(wParam + 1) back to "IpcTest"
 
 int pokes = 0;
 bool refuseEverySecond = false;
@@ -60,9 +62,22 @@ LRESULT CALLBACK EchoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case kCancel:
       return WSACancelBlockingCall();
+    case kBounce: {
+      // Answers the deepest level the chain reached before a send failed.
+      LRESULT deeper = SendMessage(FindWindow("IpcTest", nullptr), kBounce, wParam + 1, 0);
+      return deeper > (LRESULT)wParam ? deeper : (LRESULT)wParam;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+  }
+  return DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK LiarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETTEXT) {
+    DefWindowProc(hwnd, message, wParam, lParam);
+    return 100000;
   }
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
@@ -127,6 +142,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     WSADATA data;
     WSAStartup(MAKEWORD(1, 1), &data);
     MakeWindow("IpcPeer", EchoProc);
+    SetWindowText(MakeWindow("IpcLiar", LiarProc), "a title longer than the buffer");
   } else if (strncmp(commandLine, "dde-server", 10) == 0) {
     const char* named = strrchr(commandLine, ' ');
     bool hasClass = named && strcmp(named + 1, "refuse") != 0;
