@@ -199,6 +199,10 @@ static bool CopyAcross(const Resolved& src, int dstDir, const std::string& targe
 }
 
 BOOL MoveFile(LPCSTR from, LPCSTR to) {
+  return MoveFileEx(from, to, 0);
+}
+
+BOOL MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
   WinPath fromPath, toPath;
   Resolved src, dst;
   if (!ResolveExisting(from, FinalLink::kNoFollow, Want::kDescriptor, &fromPath, &src))
@@ -212,21 +216,34 @@ BOOL MoveFile(LPCSTR from, LPCSTR to) {
     return FailWithLastError();
   }
   std::string target = dst.name;
-  if (dst.exists) {
+  unsigned renameFlags = RENAME_NOREPLACE;
+  bool sameFile = dst.exists && dst.st.st_dev == src.st.st_dev && dst.st.st_ino == src.st.st_ino;
+  if (dst.exists && sameFile) {
     // Only a new spelling of the same name may "exist" already: the target
     // then keeps the caller's spelling.
-    bool sameFile = dst.st.st_dev == src.st.st_dev && dst.st.st_ino == src.st.st_ino;
     target = toPath.parts.back();
-    if (!sameFile || target == dst.name) {
+    if (target == dst.name) {
       errno = EEXIST;
       return FailWithLastError();
     }
+  } else if (dst.exists) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
+      errno = EEXIST;
+      return FailWithLastError();
+    }
+    // As on Windows: only a writable file gives way, and only to a file.
+    if (!S_ISREG(dst.st.st_mode) || !(dst.st.st_mode & S_IWUSR) || S_ISDIR(src.st.st_mode)) {
+      errno = EACCES;
+      return FailWithLastError();
+    }
+    renameFlags = 0;
   }
-  if (Sys().renameat2(src.parent, src.name.c_str(), dst.parent, target.c_str(), RENAME_NOREPLACE) ==
-      0) {
+  if (Sys().renameat2(src.parent, src.name.c_str(), dst.parent, target.c_str(), renameFlags) == 0) {
     return TRUE;
   }
   if (errno != EXDEV || !S_ISREG(src.st.st_mode)) return FailWithLastError();
+  if (renameFlags == 0 && Sys().unlinkat(dst.parent, target.c_str(), 0) != 0)
+    return FailWithLastError();
   if (!CopyAcross(src, dst.parent, target) ||
       Sys().unlinkat(src.parent, src.name.c_str(), 0) != 0) {
     return FailWithLastError();

@@ -17,12 +17,8 @@ uint32_t Saturated(int64_t value) {
   return value > (int64_t)UINT32_MAX ? UINT32_MAX : (uint32_t)value;
 }
 
-}  // namespace
-
-BOOL MakeAttributes(const PathNode* node, const FileHandle* handle, uint8_t* out) {
-  const ExportEntry* entry = ExportOfHandle(handle);
-  struct _stat status;
-  if (!entry || _stat(node->path, &status) != 0) return FALSE;
+BOOL Encode(const PathNode* node, const ExportEntry* entry, const struct _stat& status,
+            uint8_t* out) {
   BOOL directory = (status.st_mode & _S_IFMT) == _S_IFDIR;
   uint8_t* at = EncodeWord(out, directory ? NFDIR : NFREG);
   at = EncodeWord(at, status.st_mode & (0xF000 | entry->access));
@@ -40,6 +36,21 @@ BOOL MakeAttributes(const PathNode* node, const FileHandle* handle, uint8_t* out
     at = EncodeWord(at, 0);
   }
   return TRUE;
+}
+
+}  // namespace
+
+BOOL MakeAttributes(const PathNode* node, const FileHandle* handle, uint8_t* out) {
+  const ExportEntry* entry = ExportOfHandle(handle);
+  struct _stat status;
+  return entry && _stat(node->path, &status) == 0 && Encode(node, entry, status, out);
+}
+
+BOOL MakeAttributesOfOpenFile(const PathNode* node, const FileHandle* handle, int fd,
+                              uint8_t* out) {
+  const ExportEntry* entry = ExportOfHandle(handle);
+  struct _stat status;
+  return entry && _fstat(fd, &status) == 0 && Encode(node, entry, status, out);
 }
 
 BOOL IsDirectory(const PathNode* node) {

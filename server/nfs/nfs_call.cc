@@ -4,7 +4,9 @@
 
 #include <cassert>
 
+#include "nfs/dir_listing.h"
 #include "nfs/export_anchor.h"
+#include "nfs/open_files.h"
 #include "nfs/reply_cache.h"
 #include "rpc/rpc_reply.h"
 
@@ -66,3 +68,9 @@ void FinishNfsCall(RpcRequest* request) {
 }  // namespace
 
 const ProgramHooks NfsProgramHooks = {ReplayNfsReply, FinishNfsCall};
+
+void ResetNfsService() {
+  ForgetOpenFiles();
+  DropDirListings();
+  ClearNfsReplyCache();
+}

@@ -33,3 +33,7 @@ uint32_t StatusReply(RpcRequest* request, NfsStatus status);
 // from the reply cache; after each procedure its holds and confinement let go
 // and its reply remembered.
 extern const ProgramHooks NfsProgramHooks;
+
+// Lets go of what the service keeps between calls (kept descriptors, READDIR
+// snapshots, remembered replies), at its stop.
+void ResetNfsService();

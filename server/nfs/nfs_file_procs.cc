@@ -8,6 +8,7 @@
 #include "nfs/file_attributes.h"
 #include "nfs/nfs_procedures.h"
 #include "nfs/nfs_reply.h"
+#include "nfs/open_files.h"
 #include "platform/direct.h"
 #include "platform/io.h"
 #include "platform/winbase.h"
@@ -63,6 +64,8 @@ uint32_t NfsSetAttr(RpcRequest* request) {
     return StatusReply(request, status);
   const SetAttributes* set = static_cast<const SetAttributes*>(request->arguments[1]);
   if (set->uid != kUnset || set->gid != kUnset) return StatusReply(request, NFSERR_PERM);
+  // A kept descriptor would write past a new read-only attribute.
+  ForgetOpenFile(file.node);
   // Only read-only can be set: a mode with a write bit changes nothing.
   if (set->mode != kUnset && !(set->mode & kWriteBits)) {
     if (NfsStatus status = MakeReadOnly(file.node->path)) return StatusReply(request, status);
@@ -73,25 +76,28 @@ uint32_t NfsSetAttr(RpcRequest* request) {
   return AttributesReply(request, file.node, file.handle);
 }
 
+// A directory can't be opened as a file; what can't be opened otherwise is
+// an I/O error.
+static NfsStatus OpenFailure(const PathNode* node) {
+  return IsDirectory(node) ? NFSERR_ISDIR : NFSERR_IO;
+}
+
 uint32_t NfsRead(RpcRequest* request) {
   NfsTarget file;
   if (NfsStatus status = ResolveTarget(request, 0, ACCESS_READ, &file))
     return StatusReply(request, status);
-  if (IsDirectory(file.node)) return StatusReply(request, NFSERR_ISDIR);
   uint32_t offset = *static_cast<const uint32_t*>(request->arguments[1]);
   uint32_t count = *static_cast<const uint32_t*>(request->arguments[2]);
   uint32_t limit = PreferredTransferSize();
   if (count > limit) count = limit;
   if (count > kMaxReadData) count = kMaxReadData;
-  int fd = _open(file.node->path, _O_RDONLY | _O_BINARY);
-  if (fd < 0) return StatusReply(request, NFSERR_IO);
+  int fd = OpenForTransfer(file.node, FALSE);
+  if (fd < 0) return StatusReply(request, OpenFailure(file.node));
   uint8_t* data = request->resultArea + 4 + kAttributesSize + 4;
   int got = _lseek(fd, (long)offset, SEEK_SET) < 0 ? -1 : _read(fd, data, count);
-  _close(fd);
-  if (got < 0) return StatusReply(request, NFSERR_IO);
-  if (AttributesReply(request, file.node, file.handle) == 4) {
-    memset(data, 0, (size_t)got);
-    return 4;
+  if (got < 0 || !MakeAttributesOfOpenFile(file.node, file.handle, fd, request->resultArea + 4)) {
+    ForgetOpenFile(file.node);
+    return StatusReply(request, NFSERR_IO);
   }
   EncodeWord(request->resultArea + 4 + kAttributesSize, (uint32_t)got);
   return 4 + kAttributesSize + 4 + (((uint32_t)got + 3) & ~3u);
@@ -101,21 +107,25 @@ uint32_t NfsWrite(RpcRequest* request) {
   NfsTarget file;
   if (NfsStatus status = ResolveTarget(request, 0, ACCESS_WRITE, &file))
     return StatusReply(request, status);
-  if (IsDirectory(file.node)) return StatusReply(request, NFSERR_ISDIR);
   uint32_t offset = *static_cast<const uint32_t*>(request->arguments[2]);
   const uint8_t* opaque = static_cast<const uint8_t*>(request->arguments[4]);
   uint32_t length;
   memcpy(&length, opaque, sizeof length);
+  int fd = OpenForTransfer(file.node, TRUE);
+  if (fd < 0) return StatusReply(request, OpenFailure(file.node));
   if (length > kMaxWriteData) return StatusReply(request, NFSERR_IO);
-  int fd = _open(file.node->path, _O_WRONLY | _O_BINARY);
-  if (fd < 0) return StatusReply(request, NFSERR_IO);
   int written = _lseek(fd, (long)offset, SEEK_SET) < 0 ? -1 : _write(fd, opaque + 4, length);
-  int writeError = errno;
-  if (_close(fd) != 0) written = -1;
   // A full disk is told apart from other write errors, however it shows.
-  if (written < 0) return StatusReply(request, writeError == ENOSPC ? NFSERR_NOSPC : NFSERR_IO);
+  if (written < 0) {
+    NfsStatus status = errno == ENOSPC ? NFSERR_NOSPC : NFSERR_IO;
+    ForgetOpenFile(file.node);
+    return StatusReply(request, status);
+  }
   if ((uint32_t)written < length) return StatusReply(request, NFSERR_NOSPC);
-  return AttributesReply(request, file.node, file.handle);
+  if (!MakeAttributesOfOpenFile(file.node, file.handle, fd, request->resultArea + 4))
+    return StatusReply(request, NFSERR_IO);
+  EncodeWord(request->resultArea, NFS_OK);
+  return 4 + kAttributesSize;
 }
 
 uint32_t NfsStatFs(RpcRequest* request) {

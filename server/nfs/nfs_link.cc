@@ -8,6 +8,7 @@
 #include "nfs/file_attributes.h"
 #include "nfs/nfs_call.h"
 #include "nfs/nfs_procedures.h"
+#include "nfs/open_files.h"
 #include "platform/io.h"
 #include "platform/winbase.h"
 
@@ -57,6 +58,8 @@ uint32_t NfsLink(RpcRequest* request) {
     return StatusReply(request, status);
   memcpy(path + strlen(path) - name.length, name.bytes, name.length);
 
+  // A kept descriptor open for writing would make the copy's deny-writers fail.
+  ForgetOpenFile(file.node);
   int source = _sopen(file.node->path, _O_RDONLY | _O_BINARY, _SH_DENYWR);
   if (source < 0) return StatusReply(request, errno == ENOENT ? NFSERR_STALE : NFSERR_IO);
   // Exclusive creation: an existing name is never overwritten, whatever raced.

@@ -8,6 +8,7 @@
 #include "nfs/file_attributes.h"
 #include "nfs/nfs_procedures.h"
 #include "nfs/nfs_reply.h"
+#include "nfs/open_files.h"
 #include "platform/direct.h"
 #include "platform/io.h"
 #include "platform/winbase.h"
@@ -96,6 +97,7 @@ uint32_t NfsRemove(RpcRequest* request) {
   PathNode* child = ExistingChild(&target);
   if (!child) return StatusReply(request, NFSERR_NOENT);
   if (IsDirectory(child)) return StatusReply(request, NFSERR_ISDIR);
+  ForgetOpenFile(child);
   if (_unlink(child->path) != 0)
     return StatusReply(request, errno == ENOENT ? NFSERR_NOENT : NFSERR_IO);
   RemovePath(child);
@@ -128,7 +130,19 @@ uint32_t NfsRename(RpcRequest* request) {
   PathNode* child = ExistingChild(&from);
   if (!child) return StatusReply(request, NFSERR_NOENT);
   if (IsDirectory(child)) return StatusReply(request, NFSERR_ISDIR);
-  if (!MoveFile(child->path, to.path)) return StatusReply(request, NFSERR_IO);
+  // A file of the new name gives way, as RFC 1094 asks: saving by renaming a
+  // new copy over the old one is what editors do.
+  if (!MoveFileEx(child->path, to.path, MOVEFILE_REPLACE_EXISTING))
+    return StatusReply(request, NFSERR_IO);
+  // The replaced file's handles must not name the file that took its place.
+  char replaced[MAX_PATH];
+  MakeChildPath(to.directory.node, to.name, replaced);
+  PathNode* old = FindPath(replaced);
+  ForgetOpenFile(child);
+  if (old && old != child) {
+    ForgetOpenFile(old);
+    RemovePath(old);
+  }
   RemovePath(child);
   return StatusReply(request, NFS_OK);
 }

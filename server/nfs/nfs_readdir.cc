@@ -70,6 +70,8 @@ uint32_t NfsReadDir(RpcRequest* request) {
     return StatusReply(request, status);
   uint8_t* at = request->resultArea + 4;
   uint32_t used = kFrame;
+  // The page's new records reach the disk together, before the reply names them.
+  BeginTableBatch();
   uint32_t count = ListingCount(listing);
   uint32_t lastId = 0;
   BOOL listedAny = FALSE;
@@ -79,7 +81,10 @@ uint32_t NfsReadDir(RpcRequest* request) {
     char path[MAX_PATH];
     if (MakeChildPath(directory.node, name, path) != NFS_OK) continue;
     PathNode* node = ChildNode(directory.node, name, FALSE);
-    if (!node) return StatusReply(request, NFSERR_IO);
+    if (!node) {
+      EndTableBatch();
+      return StatusReply(request, NFSERR_IO);
+    }
     const char* listed = LastComponent(node->path);
     uint32_t length = (uint32_t)strlen(listed);
     uint32_t entry = 16 + ((length + 3) & ~3u);
@@ -93,6 +98,7 @@ uint32_t NfsReadDir(RpcRequest* request) {
     lastId = id;
     listedAny = TRUE;
   }
+  if (!EndTableBatch()) return StatusReply(request, NFSERR_IO);
   if (listedAny) MarkPageEnd(listing, lastId, next);
   at = EncodeWord(at, 0);
   EncodeWord(at, next >= count ? 1 : 0);

@@ -17,6 +17,9 @@
 namespace {
 
 constexpr uint16_t kDefaultPcnfsPort = 1525;
+// NFS clients keep many 8 KiB writes in flight; the system's default receive
+// buffer drops a burst of them, and each drop costs the client a time-out.
+constexpr int kNfsReceiveBuffer = 2 << 20;
 constexpr uint32_t kUdp = 17;
 
 struct Registration {
@@ -252,7 +255,11 @@ int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters)
     ExplainBindFailure(endpoint, error);
     return Abandon(service);
   }
-  if (service == SERVICE_NFS) SetPreferredTransferSize(parameters->preferredTransferSize);
+  if (service == SERVICE_NFS) {
+    SetPreferredTransferSize(parameters->preferredTransferSize);
+    int size = kNfsReceiveBuffer;
+    setsockopt(endpoint->socket, SOL_SOCKET, SO_RCVBUF, (const char*)&size, sizeof size);
+  }
   if (!Register(service, endpoint)) return Abandon(service);
   WSAAsyncSelect(endpoint->socket, hiddenWindow, constants.socketMessage, FD_READ);
   endpoint->debug = parameters->debug;

@@ -1,6 +1,8 @@
 // The same pattern for all four services; what differs is in one table row each.
 #include "shell/service_control.h"
 
+#include "nfs/nfs_call.h"
+
 #include <stdio.h>
 
 #include "portmap/portmap_table.h"
@@ -124,6 +126,7 @@ void StopMountDaemon() {
 }
 void StopNfsService() {
   Stop(kNfsService);
+  ResetNfsService();
 }
 void StopPcnfsDaemon() {
   Stop(kPcnfsDaemon);

@@ -149,10 +149,13 @@ TEST_F(Nfs, FilesAreCreatedWrittenReadRenamedCopiedAndRemoved) {
   EXPECT_EQ(StatusOf(client_->Write(copy, 0, "HELLO")), NFS_OK);
   EXPECT_EQ(ReadAll(readme), "hello from the export\n");
 
-  // RENAME moves files, not directories; the old name's handle goes stale.
-  EXPECT_EQ(client_->Rename(root_, "copy.txt", root_, "Moved.txt"), NFS_OK);
+  // RENAME moves files, not directories, replacing a file of the new name;
+  // the handles of the old name and of the replaced file go stale.
+  nfs_fh replaced = Handle(client_->Create(root_, "Moved.txt"));
+  EXPECT_EQ(client_->Rename(root_, "copy.txt", root_, "moved.txt"), NFS_OK);
   EXPECT_EQ(ReadHost("export/Moved.txt"), "HELLO from the export\n");
   EXPECT_EQ(StatusOf(client_->GetAttr(copy)), NFSERR_STALE);
+  EXPECT_EQ(StatusOf(client_->GetAttr(replaced)), NFSERR_STALE);
   EXPECT_EQ(StatusOf(client_->Lookup(root_, "copy.txt")), NFSERR_NOENT);
 
   nfs_fh dir = Handle(client_->Mkdir(root_, "Dir"));

@@ -55,6 +55,9 @@ inline constexpr auto& GetModuleFileNameA = GetModuleFileName;
 DWORD GetFileAttributes(LPCSTR path);
 BOOL SetFileAttributes(LPCSTR path, DWORD attributes);  // only READONLY has an effect
 BOOL MoveFile(LPCSTR from, LPCSTR to);                  // fails when "to" exists
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+// With MOVEFILE_REPLACE_EXISTING a writable file "to" is replaced in one step.
+BOOL MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags);
 
 // Private-profile (INI) files: sections and keys match without regard to case;
 // a write keeps every other line and replaces the file atomically.
