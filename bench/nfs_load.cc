@@ -197,7 +197,7 @@ int Load(const Client& c, Mode mode, double seconds, size_t window, uint32_t ech
     }
     double now = Now();
     for (auto it = outstanding.begin(); it != outstanding.end();) {
-      if (now - it->second.sent > 0.5) {
+      if (now - it->second.sent > 2.0) {
         lost++;
         busy[it->second.slot] = false;
         it = outstanding.erase(it);
