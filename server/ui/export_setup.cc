@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 
 #include "config/config_alloc.h"
 #include "config/directory_check.h"
@@ -79,12 +80,14 @@ void KeyEdited(HWND dialog) {
 }
 
 // A directory that is no export's but exists makes the copy a new export with
-// the owner and permissions shown.
+// the owner and permissions shown. The export the copy holds is not loaded
+// again: that would undo the edits the operator made since.
 void KeyLeft(HWND dialog, ExportEntry* copy) {
   char directory[kDirectorySize];
   if (!FieldText(dialog, IDC_EXPORT_DIRECTORY, directory, sizeof directory)) return;
   if (IsListEntry(dialog, IDC_EXPORT_DIRECTORY, directory)) {
-    Load(dialog, copy, directory);
+    if (copy->slot == kNewExportSlot || strcasecmp(directory, copy->path) != 0)
+      Load(dialog, copy, directory);
   } else if (IsExistingDirectory(directory)) {
     copy->slot = kNewExportSlot;
     copy->root = nullptr;

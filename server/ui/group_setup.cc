@@ -3,6 +3,7 @@
 #include "ui/group_setup.h"
 
 #include <string.h>
+#include <strings.h>
 
 #include "config/group_table.h"
 #include "config/user_table.h"
@@ -33,10 +34,13 @@ void KeyEdited(HWND dialog) {
   EnableControls(dialog, {IDOK, IDC_GROUP_REMOVE, IDC_GROUP_UNIQUE_ID}, something);
 }
 
+// The group the copy holds is not loaded again: that would undo the edits
+// the operator made since.
 void KeyLeft(HWND dialog, ServerRecord* server) {
   char name[kNameSize];
   if (FieldText(dialog, IDC_GROUP_NAME, name, sizeof name) &&
-      IsListEntry(dialog, IDC_GROUP_NAME, name))
+      IsListEntry(dialog, IDC_GROUP_NAME, name) &&
+      strcasecmp(name, server->groupCopy.groupname) != 0)
     Load(dialog, server, name);
 }
 

@@ -4,6 +4,7 @@
 #include "ui/user_setup.h"
 
 #include <string.h>
+#include <strings.h>
 
 #include "config/export_table.h"
 #include "config/group_table.h"
@@ -102,10 +103,12 @@ void KeyEdited(HWND dialog) {
   EnableControls(dialog, {IDOK, IDC_USER_REMOVE, IDC_USER_UNIQUE_ID}, something);
 }
 
+// The user the copy holds is not loaded again: that would undo the edits the
+// operator made since.
 void KeyLeft(HWND dialog, ServerRecord* server) {
   char name[kNameSize];
   if (FieldText(dialog, IDC_USER_NAME, name, sizeof name) &&
-      IsListEntry(dialog, IDC_USER_NAME, name))
+      IsListEntry(dialog, IDC_USER_NAME, name) && strcasecmp(name, server->userCopy.username) != 0)
     Load(dialog, server, name);
 }
 

@@ -224,6 +224,17 @@ TEST_F(UserSetup, RemoveMarksTheNameOnlyRefusesExportOwnersAndCancelKeepsIt) {
   EXPECT_EQ(Authenticate("erin", ""), 0);
 }
 
+TEST_F(UserSetup, EditsSurviveGoingBackToTheNameField) {
+  Begin();
+  InDialog(IDM_SETUP_USERS, {[](HWND dialog) {
+             ReplaceText(GetDlgItem(dialog, IDC_USER_PASSWORD), "new secret");
+             FocusOn(GetDlgItem(dialog, IDC_USER_NAME));
+             Click(GetDlgItem(dialog, IDOK));  // the name field is left once more
+           }});
+  EXPECT_TRUE(NewBoxes().empty());
+  EXPECT_EQ(Authenticate("alice", "new secret"), 0);
+}
+
 class GroupSetup : public UserSetup {};
 
 TEST_F(GroupSetup, NewGroupsTakeUniqueGidsAndARemovedGroupsGidIsFreeAtOnce) {

@@ -1,7 +1,7 @@
-// The setup dialogs on the headless display: a person's steps, one per idle
-// moment of the dialog the menu opened; the message boxes it showed; the
-// settings file's bytes; and clients of the running services, whose calls this
-// process serves while it waits for their answers.
+// The setup dialogs on the headless display: a person's steps in the dialog
+// the menu opened; the message boxes it showed; the settings file's bytes; and
+// clients of the running services, whose calls this process serves while it
+// waits for their answers.
 #pragma once
 
 #include <functional>
@@ -23,13 +23,33 @@ class SetupTest : public ServerTest {
     Serve();
   }
 
-  // The dialog must end by the last step.
+  // The steps run one after the other in the dialog's first idle moment; the
+  // dialog must end with the last one, and no earlier. A dialog left open is
+  // cancelled, so that a failing test ends.
   void InDialog(UINT command, const std::vector<Step>& steps) {
-    for (const Step& step : steps)
-      plat::gui::Headless().WhenDialogIdle(step);
+    bool ran = false;
+    plat::gui::Headless().WhenDialogIdle([&steps, &ran](HWND dialog) {
+      ran = true;
+      for (size_t i = 0; i < steps.size(); ++i) {
+        if (!IsWindowVisible(dialog)) {
+          ADD_FAILURE() << "the dialog ended before step " << i + 1;
+          return;
+        }
+        steps[i](dialog);
+      }
+      if (IsWindowVisible(dialog)) {
+        ADD_FAILURE() << "the dialog is still open after the last step";
+        EndDialog(dialog, IDCANCEL);
+      }
+    });
     ASSERT_TRUE(plat::gui::PickMenuItem(Server->mainWindow, command));
     Serve();
-    EXPECT_FALSE(plat::gui::Headless().HasPendingActions());
+    EXPECT_TRUE(ran) << "no dialog opened";
+    if (!ran) ForgetDisplayRecords();
+  }
+  void ForgetDisplayRecords() {
+    plat::gui::Headless().Forget();
+    seenBoxes_ = 0;
   }
 
   // The texts of the message boxes since the last call, each checked for the
