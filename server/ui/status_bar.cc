@@ -67,11 +67,11 @@ void PaintPane(HDC dc, const StatusBar* bar, const StatusPane& pane) {
 }
 
 // A text starts 3b inside the pane's inner edge, which is b inside the pane;
-// b more keeps its last letter off the highlight.
+// as much room after it keeps its last letter clear of the edge.
 int PaneWidthFor(HDC dc, const StatusBar* bar, const char* text) {
   SIZE size{};
   GetTextExtentPoint32(dc, text, (int)strlen(text), &size);
-  return size.cx + 5 * bar->b;
+  return size.cx + 7 * bar->b;
 }
 
 }  // namespace
