@@ -1,6 +1,7 @@
 // The copy is an ExportEntry of its own allocation, with room for the longest
 // directory the dialog takes; a new export carries the slot value 0xFBFB and
-// no root node. The copy never holds a node: OK enters the export afresh.
+// no root. A copy's root only marks an existing export and is never held: OK
+// enters a new export afresh.
 #include "ui/export_setup.h"
 
 #include <stdlib.h>

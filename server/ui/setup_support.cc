@@ -9,6 +9,13 @@ namespace {
 
 constexpr char kCaption[] = "Brevant NFS Server";
 
+BOOL EntryText(HWND dialog, int id, LRESULT index, char* text, size_t size) {
+  LRESULT length = SendDlgItemMessage(dialog, id, CB_GETLBTEXTLEN, (WPARAM)index, 0);
+  if (length < 0 || (size_t)length >= size) return FALSE;
+  SendDlgItemMessage(dialog, id, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
+  return TRUE;
+}
+
 }  // namespace
 
 void SetupMessage(HWND dialog, const char* format, ...) {
@@ -53,17 +60,6 @@ BOOL IsListEntry(HWND dialog, int id, const char* text) {
   return text[0] &&
          SendDlgItemMessage(dialog, id, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text) != CB_ERR;
 }
-
-namespace {
-
-BOOL EntryText(HWND dialog, int id, LRESULT index, char* text, size_t size) {
-  LRESULT length = SendDlgItemMessage(dialog, id, CB_GETLBTEXTLEN, (WPARAM)index, 0);
-  if (length < 0 || (size_t)length >= size) return FALSE;
-  SendDlgItemMessage(dialog, id, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
-  return TRUE;
-}
-
-}  // namespace
 
 BOOL ChosenEntry(HWND dialog, int id, char* text, size_t size) {
   LRESULT index = SendDlgItemMessage(dialog, id, CB_GETCURSEL, 0, 0);
