@@ -45,4 +45,4 @@ struct ExportEntry {
   char* path;  // as configured, in the entry's own allocation
 };
 
-enum SaveScope { SAVE_WHOLE, SAVE_NAME_ONLY };
+enum SaveScope { SAVE_WHOLE, SAVE_NAME_ONLY, SAVE_SECONDARY_GIDS };

@@ -1,6 +1,8 @@
 // The export slots and their sections in the settings file.
 #include "config/export_table.h"
 
+#include <strings.h>
+
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +112,12 @@ ExportEntry* FindExportByPath(const char* path) {
     }
   }
   return Checked(best);
+}
+
+ExportEntry* FindExportByDirectory(const char* dir) {
+  for (ExportEntry* entry : slots)
+    if (entry && strcasecmp(entry->path, dir) == 0) return Checked(entry);
+  return nullptr;
 }
 
 ExportEntry* FindExportByRoot(uint16_t bucket, uint16_t serial) {

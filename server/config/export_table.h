@@ -27,6 +27,8 @@ int FirstFreeExportSlot();
 // The export whose path is `path` or an ancestor of it, by whole components
 // and byte for byte (case matters); the most specific one when several are.
 ExportEntry* FindExportByPath(const char* path);
+// The export whose directory is `dir`, ignoring case: the operator's name for it.
+ExportEntry* FindExportByDirectory(const char* dir);
 ExportEntry* FindExportByRoot(uint16_t bucket, uint16_t serial);
 BOOL IsExportOwner(const UserEntry* user);
 

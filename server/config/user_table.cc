@@ -74,17 +74,52 @@ void SaveUser(const char* iniFile, UserEntry* user, SaveScope scope) {
   if (user->index == 0) user->index = KnownSections() + 1;
   char section[kSectionNameSize];
   NumberedSection(section, kUserSectionPrefix, user->index);
+  char gids[kGidTextSize];
+  FormatSecondaryGids(user->gids, user->gidCount, gids, sizeof gids);
+  if (scope == SAVE_SECONDARY_GIDS) {
+    WritePrivateProfileString(section, "secondarygids", gids, iniFile);
+    return;
+  }
   if (scope == SAVE_WHOLE) {
     char stored[kScrambledSize];
-    char gids[kGidTextSize];
     ScramblePassword(user->password, stored);
-    FormatSecondaryGids(user->gids, user->gidCount, gids, sizeof gids);
     WriteUnsigned(section, "gid", user->gid, iniFile);
     WritePrivateProfileString(section, "password", stored, iniFile);
     WritePrivateProfileString(section, "secondarygids", gids, iniFile);
     WriteUnsigned(section, "uid", user->uid, iniFile);
   }
   WritePrivateProfileString(section, "username", user->username, iniFile);
+}
+
+void CopyUserFields(UserEntry* to, const UserEntry* from) {
+  UserEntry* next = to->next;
+  uint32_t index = to->index;
+  *to = *from;
+  to->next = next;
+  to->index = index;
+}
+
+BOOL IsPrimaryGid(uint32_t gid) {
+  for (UserEntry* user = head.next; user; user = user->next)
+    if (user->gid == gid) return TRUE;
+  return FALSE;
+}
+
+void DropSecondaryGid(const char* iniFile, uint32_t gid) {
+  for (UserEntry* user = head.next; user; user = user->next) {
+    BOOL had = FALSE;
+    for (uint32_t i = 0; i < user->gidCount;) {
+      if (user->gids[i] != gid) {
+        i++;
+        continue;
+      }
+      user->gids[i] = user->gids[--user->gidCount];
+      user->gids[user->gidCount] = 0;
+      had = TRUE;
+    }
+    // A user never saved has no section to correct.
+    if (had && user->index != 0) SaveUser(iniFile, user, SAVE_SECONDARY_GIDS);
+  }
 }
 
 uint32_t NextUid(const char* iniFile, ServerSettings* settings) {

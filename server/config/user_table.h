@@ -20,8 +20,16 @@ UserEntry* FindUserByUid(uint32_t uid);
 // zero-filled record at the end of the list. None when memory is short.
 UserEntry* NewUser();
 // Whole: every key, giving a new record the next section number first.
-// Name only: how a removal is saved; the other keys stay.
+// Name only: how a removal is saved; the other keys stay. Secondary gids: that
+// key alone.
 void SaveUser(const char* iniFile, UserEntry* user, SaveScope scope);
+// Copies every field but the list link and the section number.
+void CopyUserFields(UserEntry* to, const UserEntry* from);
+// Whether some user, removed ones included, has this primary gid.
+BOOL IsPrimaryGid(uint32_t gid);
+// Takes the gid out of every user's secondary gids (the last ones move into
+// the gaps) and saves the key of each user that had it.
+void DropSecondaryGid(const char* iniFile, uint32_t gid);
 // The first value from genUID on that no user (removed ones included) has;
 // genUID moves one past it and is saved at once.
 uint32_t NextUid(const char* iniFile, ServerSettings* settings);

@@ -57,3 +57,7 @@ void CloseExportAnchors() {
   for (HeldAnchor& slot : held)
     Close(&slot);
 }
+
+void CloseExportAnchor(int slot) {
+  if (slot >= 0 && slot < kExportSlots) Close(&held[slot]);
+}

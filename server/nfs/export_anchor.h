@@ -12,3 +12,5 @@ BOOL ConfineToExport(const ExportEntry* entry);
 void EndConfinement();
 // Closes every held directory (at shut-down, or when exports change).
 void CloseExportAnchors();
+// Closes one slot's directory: its export was removed.
+void CloseExportAnchor(int slot);

@@ -75,6 +75,8 @@ const Service kPcnfsDaemon{SERVICE_PCNFSD,
                            "PCNFS Daemon Ready",
                            "PCNFS Daemon Stopped"};
 
+const Service* const kServices[] = {&kPortMapper, &kMountDaemon, &kNfsService, &kPcnfsDaemon};
+
 BOOL Start(const Service& service, HWND mainWindow, BOOL debug) {
   if (service.id == SERVICE_PORTMAP) ClearPortMapTable();
   EndpointParameters parameters{service.log, mainWindow,       service.readyMessage,
@@ -130,4 +132,11 @@ void StopNfsService() {
 }
 void StopPcnfsDaemon() {
   Stop(kPcnfsDaemon);
+}
+
+const char* ServiceStateText(int index) {
+  constexpr int kCount = sizeof kServices / sizeof kServices[0];
+  if (index < 0 || index >= 2 * kCount) return nullptr;
+  const Service* service = kServices[index / 2];
+  return index % 2 ? service->stoppedText : service->readyText;
 }

@@ -15,3 +15,7 @@ void StopPortMapper();
 void StopMountDaemon();
 void StopNfsService();
 void StopPcnfsDaemon();
+
+// The texts starts and stops put into status pane 1, one by one from 0; none
+// past the last. The status bar makes the pane wide enough for each.
+const char* ServiceStateText(int index);

@@ -62,6 +62,11 @@ const DialogItemResource kAboutItems[] = {
     {"Static", "", IDC_ABOUT_PRODUCT, SS_LEFT | WS_VISIBLE, 40, 10, 160, 8},
     {"Static", "", IDC_ABOUT_NOTICE_1, SS_LEFT | WS_VISIBLE, 40, 24, 160, 8},
     {"Static", "", IDC_ABOUT_NOTICE_2, SS_LEFT | WS_VISIBLE, 40, 34, 160, 8},
+    {"Static", "", IDC_ABOUT_SUPPORT_FIRST, SS_LEFT, 40, 46, 160, 8},
+    {"Static", "", IDC_ABOUT_SUPPORT_FIRST + 1, SS_LEFT, 40, 56, 160, 8},
+    {"Static", "", IDC_ABOUT_SUPPORT_FIRST + 2, SS_LEFT, 40, 66, 160, 8},
+    {"Static", "", IDC_ABOUT_SUPPORT_FIRST + 3, SS_LEFT, 40, 76, 160, 8},
+    {"Static", "", IDC_ABOUT_SUPPORT_LAST, SS_LEFT, 40, 86, 160, 8},
     {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | kTab, 85, 52, 40, 14},
 };
 
@@ -78,11 +83,92 @@ const DialogItemResource kLogFileSetupItems[] = {
     {"Button", "F&iles...", IDC_BROWSE, BS_PUSHBUTTON | kTab, 130, 80, 60, 14},
 };
 
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | kTab;
+constexpr DWORD kKeyCombo = CBS_DROPDOWN | CBS_SORT | CBS_AUTOHSCROLL | WS_VSCROLL | kTab;
+constexpr DWORD kField = ES_AUTOHSCROLL | WS_BORDER | kTab;
+
+const DialogItemResource kServerSetupItems[] = {
+    {"Button", "Server &On", IDC_SERVER_ON, kCheck, 10, 8, 110, 10},
+    {"Button", "Start &Minimized", IDC_START_MINIMIZED, kCheck, 10, 22, 110, 10},
+    {"Button", "Export Mounts in Unix Style", IDC_EXPORT_UNIX_STYLE, kCheck, 10, 36, 120, 10},
+    {"Button", "&PCNFS Daemon On", IDC_PCNFS_ON, kCheck, 10, 50, 110, 10},
+    {"Button", "Port &Mapping Daemon On", IDC_PORTMAP_ON, kCheck, 10, 64, 110, 10},
+    {"Static", "Preferred Transfer Size", -1, SS_LEFT | WS_VISIBLE, 10, 84, 84, 8},
+    {"ComboBox", "", IDC_TRANSFER_SIZE, CBS_DROPDOWN | WS_VSCROLL | kTab, 96, 82, 44, 60},
+    {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | kTab, 150, 8, 50, 14},
+    {"Button", "Cancel", IDCANCEL, BS_PUSHBUTTON | kTab, 150, 26, 50, 14},
+};
+
+const DialogItemResource kUserSetupItems[] = {
+    {"Static", "&User Name:", -1, SS_LEFT | WS_VISIBLE, 8, 10, 50, 8},
+    {"ComboBox", "", IDC_USER_NAME, kKeyCombo, 60, 8, 116, 80},
+    {"Static", "&Password:", -1, SS_LEFT | WS_VISIBLE, 8, 28, 50, 8},
+    {"Edit", "", IDC_USER_PASSWORD, ES_PASSWORD | kField, 60, 26, 116, 12},
+    {"Static", "&UID", -1, SS_LEFT | WS_VISIBLE, 8, 46, 50, 8},
+    {"Edit", "", IDC_USER_UID, kField, 60, 44, 50, 12},
+    {"Button", "Create &Unique ID", IDC_USER_UNIQUE_ID, BS_PUSHBUTTON | kTab, 114, 43, 62, 14},
+    {"Static", "Group", -1, SS_LEFT | WS_VISIBLE, 8, 64, 50, 8},
+    {"ComboBox", "", IDC_USER_GROUP, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | kTab, 60, 62, 116,
+     80},
+    {"Static", "Secondary Groups", -1, SS_LEFT | WS_VISIBLE, 8, 82, 60, 8},
+    {"ListBox", "", IDC_USER_SECONDARY,
+     LBS_MULTIPLESEL | LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | kTab, 8, 92, 168, 52},
+    {"Button", "&Change", IDC_USER_CHANGE, BS_PUSHBUTTON | kTab, 184, 92, 50, 14},
+    {"Button", "&Accept", IDC_USER_ACCEPT, BS_PUSHBUTTON | kTab, 184, 110, 50, 14},
+    {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | kTab, 184, 8, 50, 14},
+    {"Button", "Cancel", IDCANCEL, BS_PUSHBUTTON | kTab, 184, 26, 50, 14},
+    {"Button", "Re&move", IDC_USER_REMOVE, BS_PUSHBUTTON | kTab, 184, 44, 50, 14},
+};
+
+const DialogItemResource kGroupSetupItems[] = {
+    {"Static", "Group Name:", -1, SS_LEFT | WS_VISIBLE, 8, 10, 50, 8},
+    {"ComboBox", "", IDC_GROUP_NAME, kKeyCombo, 60, 8, 116, 80},
+    {"Static", "Group ID:", -1, SS_LEFT | WS_VISIBLE, 8, 28, 50, 8},
+    {"Edit", "", IDC_GROUP_GID, kField, 60, 26, 50, 12},
+    {"Button", "Create Unique ID", IDC_GROUP_UNIQUE_ID, BS_PUSHBUTTON | kTab, 114, 25, 62, 14},
+    {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | kTab, 184, 8, 50, 14},
+    {"Button", "Cancel", IDCANCEL, BS_PUSHBUTTON | kTab, 184, 26, 50, 14},
+    {"Button", "Remove", IDC_GROUP_REMOVE, BS_PUSHBUTTON | kTab, 184, 44, 50, 14},
+};
+
+constexpr DWORD kGroupBox = BS_GROUPBOX | WS_VISIBLE;
+const DialogItemResource kExportSetupItems[] = {
+    {"Static", "Directory:", -1, SS_LEFT | WS_VISIBLE, 8, 10, 40, 8},
+    {"ComboBox", "", IDC_EXPORT_DIRECTORY, kKeyCombo, 50, 8, 150, 80},
+    {"Static", "Owner:", -1, SS_LEFT | WS_VISIBLE, 8, 28, 40, 8},
+    {"ComboBox", "", IDC_EXPORT_OWNER, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | kTab, 50, 26, 100,
+     80},
+    {"Button", "Permissions", -1, kGroupBox, 8, 44, 192, 60},
+    {"Button", "Owner", -1, kGroupBox, 14, 54, 58, 44},
+    {"Button", "Read", IDC_EXPORT_OWNER_READ, kCheck | WS_GROUP, 20, 64, 48, 10},
+    {"Button", "Write", IDC_EXPORT_OWNER_READ + 1, kCheck, 20, 74, 48, 10},
+    {"Button", "Execute", IDC_EXPORT_OWNER_READ + 2, kCheck, 20, 84, 48, 10},
+    {"Button", "Group", -1, kGroupBox, 76, 54, 58, 44},
+    {"Button", "Read", IDC_EXPORT_OWNER_READ + 3, kCheck, 82, 64, 48, 10},
+    {"Button", "Write", IDC_EXPORT_OWNER_READ + 4, kCheck, 82, 74, 48, 10},
+    {"Button", "Execute", IDC_EXPORT_OWNER_READ + 5, kCheck, 82, 84, 48, 10},
+    {"Button", "Other", -1, kGroupBox, 138, 54, 58, 44},
+    {"Button", "Read", IDC_EXPORT_OWNER_READ + 6, kCheck, 144, 64, 48, 10},
+    {"Button", "Write", IDC_EXPORT_OWNER_READ + 7, kCheck, 144, 74, 48, 10},
+    {"Button", "Execute", IDC_EXPORT_OTHER_EXECUTE, kCheck, 144, 84, 48, 10},
+    {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | WS_GROUP | kTab, 208, 8, 50, 14},
+    {"Button", "Cancel", IDCANCEL, BS_PUSHBUTTON | kTab, 208, 26, 50, 14},
+    {"Button", "&Remove", IDC_EXPORT_REMOVE, BS_PUSHBUTTON | kTab, 208, 44, 50, 14},
+};
+
 const DialogResource kDialogs[] = {
     {MAKEINTRESOURCE(IDD_ABOUT), kDialogStyle, 40, 40, 210, 72, "About AppTitle", "MS Sans Serif",
      8, kAboutItems},
     {MAKEINTRESOURCE(IDD_LOG_FILE_SETUP), kDialogStyle, 30, 30, 200, 100, "Log File Setup",
      "MS Sans Serif", 8, kLogFileSetupItems},
+    {MAKEINTRESOURCE(IDD_SERVER_SETUP), kDialogStyle, 30, 30, 208, 100, "Setup NFS Server",
+     "MS Sans Serif", 8, kServerSetupItems},
+    {MAKEINTRESOURCE(IDD_USER_SETUP), kDialogStyle, 30, 30, 242, 152, "Setup User", "MS Sans Serif",
+     8, kUserSetupItems},
+    {MAKEINTRESOURCE(IDD_GROUP_SETUP), kDialogStyle, 30, 30, 242, 66, "Setup User Groups",
+     "MS Sans Serif", 8, kGroupSetupItems},
+    {MAKEINTRESOURCE(IDD_EXPORT_SETUP), kDialogStyle, 30, 30, 266, 112, "Setup Export Directories",
+     "MS Sans Serif", 8, kExportSetupItems},
 };
 
 // A server cabinet with a green light, on a transparent ground.

@@ -1,11 +1,13 @@
 // The legal notice is split in two lines at its first "All" (as in "All rights
-// reserved."); missing values show as empty texts.
+// reserved."); missing values show as empty texts. Support values from
+// ABOUT.INI follow the notice, one line each, when the file gives any.
 #include "ui/about_box.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include "ui/dialog_position.h"
+#include "ui/support_info.h"
 #include "ui/ui_ids.h"
 #include "ui/version_info.h"
 
@@ -41,6 +43,47 @@ void FillTexts(HWND dialog) {
   FreeVersionInformation(block);
 }
 
+// Template positions, in dialog units.
+constexpr int kSupportTop = 46;
+constexpr int kSupportLineHeight = 10;
+constexpr const char* kSupportLabels[kSupportValues] = {"", "", "Phone: ", "Fax: ", "E-mail: "};
+
+void MoveInDialogUnits(HWND dialog, HWND control, int x, int y) {
+  RECT at{x, y, 0, 0};
+  MapDialogRect(dialog, &at);
+  SetWindowPos(control, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// The lines given are shown packed below the notice; the OK button and the
+// dialog's bottom move down by as many lines.
+void ShowSupportLines(HWND dialog) {
+  const SupportInfo* info = SupportInformation();
+  int shown = 0;
+  for (int i = 0; i < kSupportValues; ++i) {
+    HWND line = GetDlgItem(dialog, IDC_ABOUT_SUPPORT_FIRST + i);
+    if (!info->values[i][0]) continue;
+    char text[96];
+    snprintf(text, sizeof text, "%s%s", kSupportLabels[i], info->values[i]);
+    SetWindowText(line, text);
+    MoveInDialogUnits(dialog, line, 40, kSupportTop + shown * kSupportLineHeight);
+    ShowWindow(line, SW_SHOWNA);
+    ++shown;
+  }
+  if (shown == 0) return;
+  RECT extra{0, 0, 0, shown * kSupportLineHeight};
+  MapDialogRect(dialog, &extra);
+  RECT ok;
+  GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+  POINT okAt{ok.left, ok.top};
+  ScreenToClient(dialog, &okAt);
+  SetWindowPos(GetDlgItem(dialog, IDOK), nullptr, okAt.x, okAt.y + extra.bottom, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+  RECT box;
+  GetWindowRect(dialog, &box);
+  SetWindowPos(dialog, nullptr, 0, 0, box.right - box.left, box.bottom - box.top + extra.bottom,
+               SWP_NOMOVE | SWP_NOZORDER);
+}
+
 BOOL OnIcon(HWND dialog, LPARAM lParam) {
   POINT p{(short)LOWORD(lParam), (short)HIWORD(lParam)};
   ClientToScreen(dialog, &p);
@@ -55,6 +98,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       auto* parameters = (AboutParameters*)lParam;
       SetWindowLongPtr(dialog, DWLP_USER, parameters->iconId);
       FillTexts(dialog);
+      ShowSupportLines(dialog);
       CentreDialog(dialog, parameters->owner);
       return TRUE;
     }

@@ -10,26 +10,33 @@
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_programs.h"
 #include "ui/about_box.h"
+#include "ui/export_setup.h"
+#include "ui/group_setup.h"
 #include "ui/log_file_setup.h"
+#include "ui/server_setup.h"
 #include "ui/status_bar.h"
 #include "ui/ui_ids.h"
+#include "ui/user_setup.h"
 
 namespace {
 
 constexpr int kExportsTabs[] = {120, 180, 240};  // dialog template units
 constexpr int kPortTabs[] = {75, 110, 150, 180};
 
+// The second line's tabs are the list's own stops, so each heading stands
+// over its column in whatever font the display uses.
 struct Heading {
   const char* line1;
   const char* line2;
-  int tabs[4];
+  const int* tabs;
   int tabCount;
 };
-constexpr Heading kExportsHeading{"Exports", "Directory\tOwner\tPermissions", {180, 270, 360}, 3};
-constexpr Heading kPortHeading{"Port Mapper Table",
-                               "Program Number\tVersion\tProtocol\tPort\tProgram Name",
-                               {115, 165, 225, 270},
-                               4};
+constexpr Heading kExportsHeading{"Exports", "Directory\tOwner\tPermissions", kExportsTabs, 3};
+constexpr Heading kPortHeading{
+    "Port Mapper Table", "Program Number\tVersion\tProtocol\tPort\tProgram Name", kPortTabs, 4};
+
+// List boxes draw a line this far inside their client area.
+constexpr int kListTextInset = 2;
 
 // Menu help of the drop-down titles, by their position on the menu bar.
 constexpr int kTitleHelp[] = {IDS_FILE_MENU, IDS_DISPLAY_MENU, IDS_OPTIONS_MENU, IDS_HELP_MENU};
@@ -76,14 +83,27 @@ void OnCreate(HWND hwnd, ServerRecord* server) {
   }
 }
 
+// Tab stops in dialog template units are quarters of the font's average
+// letter width, as the list box works them out.
+int TemplateUnitBase(HDC dc) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE size{};
+  GetTextExtentPoint32(dc, kLetters, 52, &size);
+  return (size.cx / 26 + 1) / 2;
+}
+
 void DrawHeading(ServerRecord* server, HDC dc) {
   const Heading& h = server->settings.display == DISPLAY_EXPORTS ? kExportsHeading : kPortHeading;
   HGDIOBJ old = SelectObject(dc, ListFontOrSystem(server));
   SetTextColor(dc, server->textColor);
   SetBkMode(dc, TRANSPARENT);
+  int base = TemplateUnitBase(dc);
+  int tabs[4];
+  for (int i = 0; i < h.tabCount; ++i)
+    tabs[i] = MulDiv(h.tabs[i], base, 4);
   TextOut(dc, server->headingX, server->headingLine1Y, h.line1, (int)strlen(h.line1));
   TabbedTextOut(dc, server->headingX, server->headingLine2Y, h.line2, (int)strlen(h.line2),
-                h.tabCount, h.tabs, 0);
+                h.tabCount, tabs, server->headingX);
   SelectObject(dc, old);
 }
 
@@ -182,6 +202,15 @@ void OnClose(HWND hwnd, ServerRecord* server) {
   DestroyWindow(hwnd);
 }
 
+void EditSelectedExport(ServerRecord* server) {
+  LRESULT line = SendMessage(server->exportsList, LB_GETCURSEL, 0, 0);
+  if (line == LB_ERR) return;
+  const ExportEntry* entry =
+      (const ExportEntry*)SendMessage(server->exportsList, LB_GETITEMDATA, line, 0);
+  ShowExportSetup(server, entry);
+  RefillExportsList(server);
+}
+
 void OnCommand(HWND hwnd, ServerRecord* server, int id, int code) {
   switch (id) {
     case IDM_EXIT:
@@ -201,6 +230,22 @@ void OnCommand(HWND hwnd, ServerRecord* server, int id, int code) {
       break;
     case IDM_LOG_FILE_SETUP:
       ShowLogFileSetup(server);
+      break;
+    case IDM_SETUP_SERVER:
+      ShowServerSetup(server);
+      break;
+    case IDM_SETUP_USERS:
+      ShowUserSetup(server);
+      break;
+    case IDM_SETUP_GROUPS:
+      ShowGroupSetup(server);
+      break;
+    case IDM_SETUP_EXPORTS:
+      ShowExportSetup(server, nullptr);
+      RefillExportsList(server);
+      break;
+    case IDC_EXPORTS_LIST:
+      if (code == LBN_DBLCLK) EditSelectedExport(server);
       break;
     case IDM_ABOUT:
       ShowAboutBox(hwnd, IDI_TOLMID);
@@ -309,6 +354,11 @@ BOOL CreateMainLists(ServerRecord* server) {
     SendMessage(*wanted.slot, WM_SETFONT, (WPARAM)ListFontOrSystem(server), FALSE);
     SendMessage(*wanted.slot, LB_SETTABSTOPS, wanted.tabCount, (LPARAM)wanted.tabs);
   }
+  // The headings start where the lists' lines do.
+  POINT origin{0, 0};
+  ClientToScreen(server->exportsList, &origin);
+  ScreenToClient(main, &origin);
+  server->headingX = (int16_t)(origin.x + kListTextInset);
   return TRUE;
 }
 

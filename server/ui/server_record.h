@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "config/config_records.h"
 #include "config/server_settings.h"
 #include "platform/windows.h"
 #include "ui/console_connection.h"
@@ -21,6 +22,7 @@ struct StatusPane {
   int widthChars;
   char* text;
   BOOL fixedWidth;
+  int textPixels;  // the least width that holds each text the pane shows
   int widthPixels;
   int left;
   BOOL laidOut;
@@ -79,6 +81,13 @@ struct ServerRecord {
   ServerLogState log;
   char windowTitle[kWindowTitleSize];
   char versionText[kVersionTextSize];
+  // The setup dialogs' edit copies: live records change only on OK, Remove
+  // and Create Unique ID, so requests served meanwhile see the live ones.
+  ServerSettings settingsCopy;
+  UserEntry userCopy;
+  BOOL secondaryGroupsMode;
+  GroupEntry groupCopy;
+  ExportEntry* exportCopy;  // allocated while Setup Export Directories is open
 };
 
 extern ServerRecord* Server;

@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "shell/service_control.h"
+
 namespace {
 
 void Fill(HDC dc, int left, int top, int right, int bottom, int colour) {
@@ -25,6 +27,7 @@ void LayOut(StatusBar* bar) {
     StatusPane& pane = bar->panes[i];
     pane.left = left;
     pane.widthPixels = pane.widthChars * bar->averageCharWidth;
+    if (pane.widthPixels < pane.textPixels) pane.widthPixels = pane.textPixels;
     pane.laidOut = TRUE;
     last = i;
     if (left + pane.widthPixels + b > limit) {
@@ -63,6 +66,14 @@ void PaintPane(HDC dc, const StatusBar* bar, const StatusPane& pane) {
   SelectObject(dc, old);
 }
 
+// A text starts 3b inside the pane's inner edge, which is b inside the pane;
+// as much room after it keeps its last letter clear of the edge.
+int PaneWidthFor(HDC dc, const StatusBar* bar, const char* text) {
+  SIZE size{};
+  GetTextExtentPoint32(dc, text, (int)strlen(text), &size);
+  return size.cx + 7 * bar->b;
+}
+
 }  // namespace
 
 BOOL InitStatusBar(ServerRecord* server) {
@@ -79,14 +90,20 @@ BOOL InitStatusBar(ServerRecord* server) {
   HGDIOBJ old = SelectObject(dc, bar->font ? (HGDIOBJ)bar->font : GetStockObject(SYSTEM_FONT));
   TEXTMETRIC metrics{};
   GetTextMetrics(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   bar->height = 8 * bar->b + metrics.tmHeight + metrics.tmExternalLeading;
   bar->averageCharWidth = metrics.tmAveCharWidth;
   bar->paneCount = 2;
-  bar->panes[0] = StatusPane{40, server->pane0Text, FALSE, 0, 0, FALSE};
-  bar->panes[1] = StatusPane{20, server->pane1Text, FALSE, 0, 0, FALSE};
+  bar->panes[0] = StatusPane{40, server->pane0Text, FALSE, 0, 0, 0, FALSE};
+  bar->panes[1] = StatusPane{20, server->pane1Text, FALSE, 0, 0, 0, FALSE};
   snprintf(server->pane1Text, sizeof server->pane1Text, "%s", "Idle");
+  StatusPane& state = bar->panes[1];
+  state.textPixels = PaneWidthFor(dc, bar, server->pane1Text);
+  for (int i = 0; const char* text = ServiceStateText(i); ++i) {
+    int width = PaneWidthFor(dc, bar, text);
+    if (width > state.textPixels) state.textPixels = width;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
   return bar->font != nullptr;
 }
 

@@ -5,7 +5,8 @@
 
 #include "ui/server_record.h"
 
-// The status font, b and the two panes (40 and 20 average characters); pane 1
+// The status font, b and the two panes (40 and 20 average characters, pane 1
+// at least as wide as every service state needs in the status font); pane 1
 // reads "Idle" until a service reports.
 BOOL InitStatusBar(ServerRecord* server);
 void FreeStatusBar(ServerRecord* server);

@@ -42,6 +42,9 @@ inline constexpr int IDC_ABOUT_PRODUCT = 1006;
 inline constexpr int IDC_ABOUT_NOTICE_1 = 1007;
 inline constexpr int IDC_ABOUT_NOTICE_2 = 1008;
 inline constexpr int IDC_ABOUT_ICON = 1010;
+// Support values from ABOUT.INI: title, company, phone, fax, e-mail.
+inline constexpr int IDC_ABOUT_SUPPORT_FIRST = 1015;
+inline constexpr int IDC_ABOUT_SUPPORT_LAST = 1019;
 
 // Log File Setup.
 inline constexpr int IDD_LOG_FILE_SETUP = 1141;
@@ -51,6 +54,43 @@ inline constexpr int IDC_LOG_FILE_NAME = 1144;
 inline constexpr int IDC_APPEND = 1145;
 inline constexpr int IDC_TRUNCATE = 1146;
 inline constexpr int IDC_BROWSE = 1147;
+
+// Setup NFS Server.
+inline constexpr int IDD_SERVER_SETUP = 1041;
+inline constexpr int IDC_SERVER_ON = 1043;
+inline constexpr int IDC_START_MINIMIZED = 1044;
+inline constexpr int IDC_EXPORT_UNIX_STYLE = 1033;
+inline constexpr int IDC_TRANSFER_SIZE = 1031;
+inline constexpr int IDC_PCNFS_ON = 1005;
+inline constexpr int IDC_PORTMAP_ON = 1006;
+
+// Setup User.
+inline constexpr int IDD_USER_SETUP = 1051;
+inline constexpr int IDC_USER_NAME = 1052;
+inline constexpr int IDC_USER_PASSWORD = 1055;
+inline constexpr int IDC_USER_UID = 1056;
+inline constexpr int IDC_USER_UNIQUE_ID = 1068;
+inline constexpr int IDC_USER_GROUP = 1000;
+inline constexpr int IDC_USER_SECONDARY = 1001;
+inline constexpr int IDC_USER_CHANGE = 1027;
+inline constexpr int IDC_USER_ACCEPT = 1028;
+inline constexpr int IDC_USER_REMOVE = 1071;
+
+// Setup User Groups.
+inline constexpr int IDD_GROUP_SETUP = 103;
+inline constexpr int IDC_GROUP_NAME = 1020;
+inline constexpr int IDC_GROUP_GID = 1022;
+inline constexpr int IDC_GROUP_UNIQUE_ID = 1023;
+inline constexpr int IDC_GROUP_REMOVE = 1024;
+
+// Setup Export Directories: the directory, the owner, the nine permission
+// boxes from the owner's read (0400) down to the others' execute (0001).
+inline constexpr int IDD_EXPORT_SETUP = 102;
+inline constexpr int IDC_EXPORT_DIRECTORY = 1008;
+inline constexpr int IDC_EXPORT_OWNER = 1009;
+inline constexpr int IDC_EXPORT_OWNER_READ = 1010;
+inline constexpr int IDC_EXPORT_OTHER_EXECUTE = 1018;
+inline constexpr int IDC_EXPORT_REMOVE = 1020;
 
 // Requests announced by the RPC engine.
 inline constexpr unsigned kPortMapReady = 2025;

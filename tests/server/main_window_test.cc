@@ -2,6 +2,8 @@
 // help lines, the two displays and their lists, and the commands of the menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gui/person.h"
 #include "portmap/portmap_table.h"
 #include "support/server_fixture.h"
@@ -46,7 +48,9 @@ TEST_F(MainWindow, TheStatusBarGivesSpareWidthToPaneZeroAndNarrowsFromTheRight) 
   StartWith("");
   StatusBar& bar = Server->statusBar;
   int b = bar.b;
-  int pane0 = 40 * bar.averageCharWidth, pane1 = 20 * bar.averageCharWidth;
+  // Pane 1 is 20 average characters, or wider when a service state needs it.
+  int pane0 = 40 * bar.averageCharWidth;
+  int pane1 = std::max(20 * bar.averageCharWidth, bar.panes[1].textPixels);
 
   // Wide: pane 0 takes every spare pixel; pane 1 ends 9b from the right edge.
   int wide = 9 * b + pane0 + 10 * b + pane1 + b + 9 * b + 200;

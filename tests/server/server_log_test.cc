@@ -2,6 +2,7 @@
 // "Log to File" switch, the "Log File Setup" dialog, the about box, and the
 // conversation with the real console program.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "gui/person.h"
 #include "support/server_fixture.h"
@@ -153,6 +154,53 @@ TEST_F(ServerLogTest, TheAboutBoxShowsTheVersionInformation) {
   EXPECT_EQ(product, "Brevant NFS Server 2.1");
   EXPECT_EQ(notice1, "Copyright (C) 2026 Brevant. ");
   EXPECT_EQ(notice2, "All rights reserved.");
+}
+
+// The shown support lines, top to bottom, each below the one before, and the
+// OK button below them all.
+std::vector<std::string> SupportLines(HWND dialog) {
+  std::vector<std::pair<LONG, std::string>> shown;
+  for (int id = IDC_ABOUT_SUPPORT_FIRST; id <= IDC_ABOUT_SUPPORT_LAST; ++id) {
+    HWND line = GetDlgItem(dialog, id);
+    if (!IsWindowVisible(line)) continue;
+    RECT r;
+    GetWindowRect(line, &r);
+    char text[128];
+    GetWindowText(line, text, sizeof text);
+    shown.push_back({r.top, text});
+  }
+  std::vector<std::string> texts;
+  LONG last = 0;
+  RECT notice, ok;
+  GetWindowRect(GetDlgItem(dialog, IDC_ABOUT_NOTICE_2), &notice);
+  GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+  last = notice.top;
+  for (auto& [top, text] : shown) {
+    EXPECT_GT(top, last) << text;
+    last = top;
+    texts.push_back(text);
+  }
+  EXPECT_GT(ok.top, last);
+  return texts;
+}
+
+// No ABOUT.INI beside the program: the variable names the file.
+TEST_F(ServerLogTest, TheAboutBoxShowsTheSupportValuesOfAboutIniBelowTheNotice) {
+  mkdir(Host("support").c_str(), 0755);
+  WriteHost("support/about.ini",
+            "[support_info]\r\ntitle=Brevant Support\r\nphoneno=+1 555 0100\r\n"
+            "email=help@brevant.example\r\n");
+  setenv("ABOUT.INI", "d:\\support\\about.ini", 1);
+  StartWith("");
+  std::vector<std::string> lines;
+  Headless().WhenDialogIdle([&](HWND dialog) {
+    lines = SupportLines(dialog);
+    EndDialog(dialog, IDOK);
+  });
+  Choose(IDM_ABOUT);
+  unsetenv("ABOUT.INI");
+  EXPECT_EQ(lines, (std::vector<std::string>{"Brevant Support", "Phone: +1 555 0100",
+                                             "E-mail: help@brevant.example"}));
 }
 
 TEST_F(ServerLogTest, ShiftDoubleClickOnTheAboutIconBeeps) {

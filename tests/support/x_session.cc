@@ -57,31 +57,40 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-Screenshot ReadXwd(const std::string& path) {
-  Screenshot shot;
+Pixels ReadXwdPixels(const std::string& path) {
+  Pixels pixels;
   FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return shot;
+  if (!f) return pixels;
   std::vector<unsigned char> bytes;
   unsigned char buffer[65536];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
     bytes.insert(bytes.end(), buffer, buffer + n);
   fclose(f);
-  if (bytes.size() < 100) return shot;
+  if (bytes.size() < 100) return pixels;
   auto field = [&](int i) { return Big32(&bytes[(size_t)i * 4]); };
   uint32_t header = field(0), bpp = field(11), stride = field(12), ncolors = field(19);
-  shot.width = (int)field(4);
-  shot.height = (int)field(5);
+  int width = (int)field(4), height = (int)field(5);
   size_t data = header + (size_t)ncolors * 12;
-  if (bpp != 32 || data + (size_t)stride * shot.height > bytes.size()) return shot;
-  std::set<uint32_t> colors;
-  for (int y = 0; y < shot.height; ++y) {
-    for (int x = 0; x < shot.width; ++x) {
+  if (bpp != 32 || data + (size_t)stride * height > bytes.size()) return pixels;
+  pixels.width = width;
+  pixels.height = height;
+  pixels.rgb.reserve((size_t)width * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       const unsigned char* p = &bytes[data + (size_t)y * stride + (size_t)x * 4];
-      colors.insert((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16);
+      pixels.rgb.push_back((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16);
     }
   }
-  shot.colors = colors.size();
+  return pixels;
+}
+
+Screenshot ReadXwd(const std::string& path) {
+  Screenshot shot;
+  Pixels pixels = ReadXwdPixels(path);
+  shot.width = pixels.width;
+  shot.height = pixels.height;
+  shot.colors = std::set<uint32_t>(pixels.rgb.begin(), pixels.rgb.end()).size();
   return shot;
 }
 

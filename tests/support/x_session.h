@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -58,5 +59,13 @@ class XSession {
 
 // An xwd dump (ZPixmap, 32 bits per pixel): its size and how many colours it holds.
 Screenshot ReadXwd(const std::string& path);
+
+// The pixels of an xwd dump, 0xRRGGBB row by row; empty when it can't be read.
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<uint32_t> rgb;
+  uint32_t At(int x, int y) const { return rgb[(size_t)y * (size_t)width + (size_t)x]; }
+};
+Pixels ReadXwdPixels(const std::string& path);
 
 }  // namespace testsupport
