@@ -60,8 +60,9 @@ TEST_F(ServerSetup, OkStartsAndStopsServicesAtOnceAndSavesTheSixKeysTogether) {
   std::string saved = Replaced(before, "preftransfersize=8192\r\nstartminimized=on\r\n",
                                "preftransfersize=4096\r\nstartminimized=OFF\r\n");
   // Keys new to the file follow the section's last line.
-  saved = Replaced(saved, "timestamp=57568\r\n",
-                   "timestamp=57568\r\nenabled=ON\r\npcnfsenabled=ON\r\nexportunixstyle=OFF\r\n");
+  std::string stamp = LineOf(before, "timestamp");
+  saved =
+      Replaced(saved, stamp, stamp + "enabled=ON\r\npcnfsenabled=ON\r\nexportunixstyle=OFF\r\n");
   EXPECT_EQ(Ini(), saved);
 
   // Off again: the mount daemon stops before the NFS service.
@@ -120,9 +121,11 @@ TEST_F(ServerSetup, AFailedStartLeavesItsSwitchOffAndNothingOfItRunning) {
   EXPECT_STREQ(Server->pane1Text, "NFS Service Stopped");
   EXPECT_EQ(LogLines().back(), "NFS Service stopped.");
   // The file keeps the operator's choice.
-  EXPECT_EQ(Ini(), Replaced(before, "timestamp=57568\r\n",
-                            "timestamp=57568\r\nenabled=ON\r\npreftransfersize=1024\r\n"
-                            "pcnfsenabled=OFF\r\nstartminimized=OFF\r\nexportunixstyle=OFF\r\n"));
+  std::string stamp = LineOf(before, "timestamp");
+  EXPECT_EQ(Ini(),
+            Replaced(before, stamp,
+                     stamp + "enabled=ON\r\npreftransfersize=1024\r\n"
+                             "pcnfsenabled=OFF\r\nstartminimized=OFF\r\nexportunixstyle=OFF\r\n"));
 
   // Now that the port is free, the same switch starts both.
   InDialog(IDM_SETUP_SERVER, {[](HWND dialog) {

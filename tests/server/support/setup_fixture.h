@@ -97,6 +97,16 @@ class SetupTest : public ServerTest {
   size_t seenBoxes_ = 0;
 };
 
+// The whole line ("key=value\r\n") of a key that stands once in the text: the
+// handle table's stamp, say, which a new table takes from the clock.
+inline std::string LineOf(const std::string& text, const std::string& key) {
+  size_t at = text.find("\n" + key + "=");
+  EXPECT_NE(at, std::string::npos) << key;
+  if (at == std::string::npos) return "<no " + key + ">";
+  size_t end = text.find('\n', at + 1);
+  return text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at);
+}
+
 // The text with its one occurrence of `from` replaced; a test that expects a
 // line to change fails when the line isn't there once.
 inline std::string Replaced(const std::string& text, const std::string& from,
