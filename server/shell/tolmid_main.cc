@@ -40,11 +40,11 @@ BOOL ReadCommandLine(LPSTR commandLine, BOOL* quiet, int* status) {
   return TRUE;
 }
 
-int EndOfStartup(BOOL quiet) {
+// Not a log line, so --quiet leaves it: it is all a second start has to say.
+int EndOfStartup() {
   switch (LastStartupOutcome()) {
     case STARTUP_ANOTHER_SERVER:
-      if (!quiet)
-        fputs("tolmid: a server is already running; its window was brought to the front\n", stderr);
+      fputs("tolmid: a server is already running; its window was brought to the front\n", stderr);
       return 0;
     case STARTUP_FAILED:
       return EXIT_FAILED_START;
@@ -73,7 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   }
   if (!InitServer(instance)) {
     ShutdownServer();
-    return EndOfStartup(quiet);
+    return EndOfStartup();
   }
   MSG msg;
   while (GetMessage(&msg, nullptr, 0, 0))
