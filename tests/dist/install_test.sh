@@ -23,8 +23,12 @@ done
 ! grep -n '@[A-Z_]*@' "$dest/share/tolmid/TOLMID.INI" "$dest/lib/systemd/system/tolmid.service" \
   "$dest/share/man/man8/tolmid.8" || fail "a placeholder was left unfilled"
 
-warnings=$(groff -man -ww -z "$dest/share/man/man8/tolmid.8" 2>&1) || true
-[ -z "$warnings" ] || fail "the manual page: $warnings"
+if command -v groff >/dev/null; then
+  warnings=$(groff -man -ww -z "$dest/share/man/man8/tolmid.8" 2>&1) || true
+  [ -z "$warnings" ] || fail "the manual page: $warnings"
+else
+  echo "groff is not installed; the manual page is not checked" >&2
+fi
 
 # The installed program, with the unit's environment, on a scratch drive c:
 # prepared as the unit's directories and its ExecStartPre would leave it.
