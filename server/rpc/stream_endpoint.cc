@@ -20,8 +20,9 @@ constexpr int kConnectionSendBuffer = 32 * 1024;
 // fragments may be split arbitrarily, so one record can take many.
 constexpr int kReadsPerNotice = 16;
 
+// A zero-filled slot is free: a connection's serial is never 0.
 struct StreamConnection {
-  SOCKET socket;  // INVALID_SOCKET: the slot is free
+  SOCKET socket;
   uint32_t serial;
   sockaddr_in peer;
   DWORD lastCall;  // tick of the accept or of the last completed call
@@ -46,7 +47,7 @@ ServiceEndpoint* Owner() {
 int OpenCount() {
   int count = 0;
   for (const StreamConnection& c : connections)
-    count += c.socket != INVALID_SOCKET;
+    count += c.serial != 0;
   return count;
 }
 
@@ -65,29 +66,28 @@ void CloseConnection(StreamConnection* c) {
   closesocket(c->socket);
   FreeReceiveBuffer(c->buffer);
   memset(c, 0, sizeof *c);
-  c->socket = INVALID_SOCKET;
   KeepTimerFitting();
 }
 
 StreamConnection* BySocket(SOCKET s) {
   for (StreamConnection& c : connections)
-    if (c.socket != INVALID_SOCKET && c.socket == s) return &c;
+    if (c.serial != 0 && c.socket == s) return &c;
   return nullptr;
 }
 
 StreamConnection* BySerial(uint32_t serial) {
   for (StreamConnection& c : connections)
-    if (c.socket != INVALID_SOCKET && c.serial == serial) return &c;
+    if (serial != 0 && c.serial == serial) return &c;
   return nullptr;
 }
 
-// A free slot, or the one quiet longest, closed to make room: a peer holding
-// connections open can delay others only until their next call, never lock them out.
+// A free slot, or the one quiet longest, closed to make room: a peer that opens
+// connections and sits on them can't lock others out, only push out the quietest.
 StreamConnection* SlotForNewConnection() {
   StreamConnection* quietest = nullptr;
   DWORD now = GetTickCount();
   for (StreamConnection& c : connections) {
-    if (c.socket == INVALID_SOCKET) return &c;
+    if (c.serial == 0) return &c;
     if (!quietest || now - c.lastCall > now - quietest->lastCall) quietest = &c;
   }
   CloseConnection(quietest);
@@ -172,15 +172,13 @@ void ReadRecords(StreamConnection* c) {
 void CloseIdleConnections() {
   DWORD now = GetTickCount();
   for (StreamConnection& c : connections)
-    if (c.socket != INVALID_SOCKET && now - c.lastCall >= idleMs) CloseConnection(&c);
+    if (c.serial != 0 && now - c.lastCall >= idleMs) CloseConnection(&c);
 }
 
 }  // namespace
 
 void OpenStreamListener(ServiceEndpoint* endpoint, HWND hiddenWindow) {
   assert(endpoint->tag == kPortMapEndpointTag && listener == INVALID_SOCKET);
-  for (StreamConnection& c : connections)
-    c.socket = INVALID_SOCKET;
   SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   if (s == INVALID_SOCKET) {
     ReportEndpoint(endpoint, LOG_ERROR,
@@ -213,7 +211,7 @@ void OpenStreamListener(ServiceEndpoint* endpoint, HWND hiddenWindow) {
 void CloseStreamListener() {
   if (listener == INVALID_SOCKET) return;
   for (StreamConnection& c : connections)
-    if (c.socket != INVALID_SOCKET) CloseConnection(&c);
+    if (c.serial != 0) CloseConnection(&c);
   WSAAsyncSelect(listener, nullptr, 0, 0);
   closesocket(listener);
   listener = INVALID_SOCKET;
@@ -232,7 +230,6 @@ BOOL HandleStreamMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kStreamReadMessage:
       // A left-over notice may name a socket number reused since: reading it
       // then finds nothing to read.
-      if (listener == INVALID_SOCKET) return TRUE;
       if (StreamConnection* c = BySocket((SOCKET)wParam)) ReadRecords(c);
       return TRUE;
     case WM_TIMER:
