@@ -231,13 +231,4 @@ TEST_F(PortMapperOverTcp, APeerThatReadsNoRepliesIsDroppedWithoutStallingOthers)
   ExpectServed(80);
 }
 
-TEST_F(PortMapperOverTcp, ACallerThatHangsUpBeforeItsReplyCostsNothing) {
-  {
-    TcpClient gone(111);
-    ASSERT_TRUE(gone.Write(AsRecord(GetPortCall(90, 100005, 1, 17))));
-  }
-  ExpectServed(91);
-  EXPECT_TRUE(logLines.empty());
-}
-
 }  // namespace
