@@ -1,8 +1,7 @@
-// libFuzzer target: the record-marking reader against a plain reference parse
-// of the same stream. The input's first byte sets how reads are cut, the next
-// two the buffer's capacity; the rest is the stream. Both must find the same
-// records and refuse the same oversized one, and the reader must never write
-// past the capacity (ASan sees the buffer's exact end).
+// libFuzzer target: the record-marking reader against a plain reference parse.
+// Input: a byte saying how reads are cut, two giving the buffer's capacity, then
+// the stream. Both must find the same records and refuse the same oversized one;
+// the buffer is exactly the capacity, so ASan sees any write past it.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

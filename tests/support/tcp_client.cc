@@ -1,3 +1,5 @@
+// Non-blocking underneath, so no wait can outlast its time-out while a server in
+// this process needs the thread to answer.
 #include "tests/support/tcp_client.h"
 
 #include <errno.h>
