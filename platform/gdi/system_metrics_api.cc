@@ -1,5 +1,7 @@
 // GetSystemMetrics and MulDiv. The sizes are the layer's fixed non-client
 // sizes, so what a program computes from them matches the window layout.
+#include "gui/display.h"
+#include "gui/headless_display.h"
 #include "platform/winbase.h"
 #include "platform/winuser.h"
 #include "win/system_metrics.h"
@@ -47,6 +49,8 @@ int GetSystemMetrics(int index) {
       return 112;
     case SM_CYMIN:
       return kCaptionHeight + 2 * kFrameWidth;
+    case SM_CMONITORS:
+      return &plat::gui::CurrentDisplay() == &plat::gui::Headless() ? 0 : 1;
   }
   return 0;
 }

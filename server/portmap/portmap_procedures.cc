@@ -7,8 +7,12 @@
 
 #include "portmap/portmap_table.h"
 #include "rpc/rpc_reply.h"
+#include "rpc/service_endpoint.h"
 
 namespace {
+
+constexpr uint32_t kPortMapProgram = 100000;
+constexpr uint32_t kPortMapVersion = 2;
 
 const Mapping* MappingArgument(RpcRequest* request) {
   assert(request->tag == kRpcRequestTag && request->arguments[0]);
@@ -39,10 +43,14 @@ uint32_t PortMapUnset(RpcRequest* request) {
 }
 
 // A client asking for a version nobody registered still learns where the
-// program lives.
+// program lives. The port mapper keeps no slot of its own, but a client that
+// asks where it listens over TCP (as rpcinfo -p does) is told while it does.
 uint32_t PortMapGetPort(RpcRequest* request) {
   const Mapping* mapping = MappingArgument(request);
   uint32_t port = GetPort(mapping);
+  if (port == 0 && mapping->program == kPortMapProgram && mapping->version == kPortMapVersion &&
+      mapping->protocol == PROTOCOL_TCP)
+    port = request->endpoint->streamPort;
   if (port == 0) port = GetPortAnyVersion(mapping);
   EncodeWord(request->resultArea, port);
   return 4;

@@ -36,6 +36,9 @@ struct ReceiveBuffer {
   uint16_t tag;
   sockaddr_in sender;
   int16_t length;
+  // 0 for a datagram; else the serial of the stream connection that carried the
+  // call as a record, where its reply goes back.
+  uint32_t stream;
   // Items are decoded in place and handed on as 32-bit words, so the data must
   // start on a word boundary.
   alignas(4) uint8_t data[kDatagramSize];

@@ -101,7 +101,7 @@ void SendReply(RpcRequest* request) {
   if (endpoint->debug) ReportEndpoint(endpoint, LOG_TRACE, "replying to xid %u", request->xid);
   ReplyCB* reply = request->replyCB;
   int error = 0;
-  int sent = TransmitReply(endpoint, &request->receiveBuffer->sender, (const char*)reply->reply,
+  int sent = TransmitReply(endpoint, request->receiveBuffer, (const char*)reply->reply,
                            reply->length, &error);
   if (sent < reply->length) ReportEndpointLimited(endpoint, "sendto error (%d).", error);
   ReleaseRequest(request);

@@ -35,6 +35,8 @@ struct ServiceEndpoint {
   uint32_t debug;
   SOCKET socket;
   uint16_t port;  // host order; looked up for PCNFSD
+  // Port mapper only: the TCP listener's port (host order), 0 while there is none.
+  uint16_t streamPort;
   HWND notifyWindow;
   UINT notifyMessage;
   RpcRequest* queueHead;

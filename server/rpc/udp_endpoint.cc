@@ -1,6 +1,7 @@
 // Every failure text goes through the opening service's log callback, so it
 // reaches the server log after the service's prefix line. One read notification
-// reads one datagram, straight into the buffer the decoder then owns.
+// reads one datagram, straight into the buffer the decoder then owns. The port
+// mapper also listens over TCP (stream_endpoint.cc) on the same hidden window.
 #include "rpc/udp_endpoint.h"
 
 #include <cassert>
@@ -12,6 +13,7 @@
 #include "rpc/rpc_programs.h"
 #include "rpc/rpc_request.h"
 #include "rpc/rpc_transport.h"
+#include "rpc/stream_endpoint.h"
 #include "rpc/winsock_state.h"
 
 namespace {
@@ -141,6 +143,7 @@ void Receive(ServiceId service, ServiceEndpoint* endpoint) {
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandleStreamMessage(message, wParam, lParam)) return 0;
   ServiceId service;
   if (!ServiceOfMessage(message, &service)) return DefWindowProc(hwnd, message, wParam, lParam);
   ServiceEndpoint* endpoint = Endpoint(service);
@@ -262,6 +265,7 @@ int OpenServiceEndpoint(ServiceId service, const EndpointParameters* parameters)
   }
   if (!Register(service, endpoint)) return Abandon(service);
   WSAAsyncSelect(endpoint->socket, hiddenWindow, constants.socketMessage, FD_READ);
+  if (service == SERVICE_PORTMAP) OpenStreamListener(endpoint, hiddenWindow);
   endpoint->debug = parameters->debug;
   endpoint->active = 1;
   return ENDPOINT_OPEN;
@@ -271,6 +275,7 @@ void CloseServiceEndpoint(ServiceId service) {
   ServiceEndpoint* endpoint = Endpoint(service);
   if (!endpoint) return;
   Unregister(service, endpoint);
+  if (service == SERVICE_PORTMAP) CloseStreamListener();
   if (endpoint->socket != INVALID_SOCKET) {
     WSAAsyncSelect(endpoint->socket, nullptr, 0, 0);
     closesocket(endpoint->socket);
@@ -279,8 +284,10 @@ void CloseServiceEndpoint(ServiceId service) {
   DestroyEndpointRecord(service);
 }
 
-int TransmitReply(ServiceEndpoint* endpoint, const sockaddr_in* to, const char* bytes, int length,
-                  int* error) {
+int TransmitReply(ServiceEndpoint* endpoint, const ReceiveBuffer* call, const char* bytes,
+                  int length, int* error) {
+  if (call->stream) return SendOnStream(call->stream, bytes, length, error);
+  const sockaddr_in* to = &call->sender;
   int sent = sendto(endpoint->socket, bytes, length, 0, (const sockaddr*)to, sizeof *to);
   if (sent == SOCKET_ERROR) *error = WSAGetLastError();
   return sent;

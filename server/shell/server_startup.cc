@@ -27,6 +27,7 @@ const char kCannotStart[] = "Cannot start Brevant NFS Server";
 const char kCaption[] = "Brevant NFS Server";
 
 HGLOBAL serverBlock = nullptr;
+StartupOutcome outcome = STARTUP_ENDED;
 
 // Another server's window (and its last active pop-up) comes to the front.
 bool AnotherServerRuns() {
@@ -80,6 +81,7 @@ bool CreateMainWindow(HINSTANCE instance) {
 }
 
 bool FailStart(const char* logLine) {
+  outcome = STARTUP_FAILED;
   ServerLog(&Server->log, logLine);
   MessageBox(Server->mainWindow, kCannotStart, kCaption, MB_OK | MB_ICONERROR);
   return false;
@@ -98,7 +100,11 @@ bool StartServices() {
 }  // namespace
 
 BOOL InitServer(HINSTANCE instance) {
-  if (AnotherServerRuns()) return FALSE;
+  outcome = STARTUP_ENDED;
+  if (AnotherServerRuns()) {
+    outcome = STARTUP_ANOTHER_SERVER;
+    return FALSE;
+  }
   char title[kWindowTitleSize], version[kVersionTextSize];
   ReadVersionTexts(title, sizeof title, version, sizeof version);
   if (!AllocateServerRecord()) return FALSE;
@@ -120,9 +126,17 @@ BOOL InitServer(HINSTANCE instance) {
   EmptyExportTable();
   if (!LoadExports(Server->settingsFile))
     return FailStart("Mount Daemon failed reading exports from INI.");
-  if (!StartServices()) return FALSE;
+  if (!StartServices()) {
+    outcome = STARTUP_FAILED;  // the failed start has logged and told why
+    return FALSE;
+  }
   ShowStartupDisplay(Server);
+  outcome = STARTUP_RUNNING;
   return TRUE;
+}
+
+StartupOutcome LastStartupOutcome() {
+  return outcome;
 }
 
 void ShutdownServer() {

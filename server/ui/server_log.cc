@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "platform/io.h"
+#include "ui/log_echo.h"
 #include "ui/ui_ids.h"
 
 namespace {
@@ -46,12 +47,16 @@ void LogLineStamp(time_t when, char stamp[kLogStampSize + 1]) {
 
 void ServerLog(ServerLogState* state, const char* text) {
   time_t now = time(nullptr);
-  if (state->fileLogging == 1 && state->openFile != -1) {
+  bool toFile = state->fileLogging == 1 && state->openFile != -1;
+  if (toFile || LogEchoOn()) {
     char stamp[kLogStampSize + 1];
     LogLineStamp(now, stamp);
-    _write(state->openFile, stamp, kLogStampSize);
-    _write(state->openFile, text, (unsigned)strlen(text));
-    _write(state->openFile, "\n", 1);
+    if (toFile) {
+      _write(state->openFile, stamp, kLogStampSize);
+      _write(state->openFile, text, (unsigned)strlen(text));
+      _write(state->openFile, "\n", 1);
+    }
+    EchoLogLine(stamp, text);
   }
   if (state->consoleLogging == 1 && state->console)
     PostConsoleLine(state->console, now, state->sourceName, text);

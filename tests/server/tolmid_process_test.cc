@@ -1,9 +1,13 @@
 // The real tolmid program in a private network namespace: clients that nobody here
-// wrote find its services, a termination signal takes the normal way out, the
-// console program ending its conversation ends the server, and no other process
-// on the desktop can keep the server from answering.
+// wrote find its services, a failed start says why and ends non-zero, a second
+// one says so, a termination signal takes the normal way out, the console
+// program ending its conversation ends the server, and no other process on the
+// desktop can keep the server from answering.
 #include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +47,95 @@ TEST_F(Tolmid, RpcinfoFindsEveryProgramTheServerRegistered) {
   EXPECT_NE(table.find("100003  2         udp"), std::string::npos) << table;
   EXPECT_NE(table.find("100005  1         udp"), std::string::npos) << table;
   EXPECT_NE(table.find("150001  2,1       udp"), std::string::npos) << table;
+  // -p asks over TCP, after learning over UDP where the port mapper listens for it.
+  int status = -1;
+  std::string dump = Shell("rpcinfo -p 127.0.0.1", &status);
+  EXPECT_EQ(status, 0) << dump;
+  for (const char* row : {"100003    2   udp   2049", "100005    1   udp   1058",
+                          "150001    1   udp   1525", "150001    2   udp   1525"})
+    EXPECT_NE(dump.find(row), std::string::npos) << row << " in\n" << dump;
+}
+
+// Everything a child said on standard output and error, to its end.
+std::vector<std::string> AllLines(testsupport::ChildProgram& child) {
+  std::vector<std::string> lines;
+  for (std::string line = child.Line(); line != "<eof>" && line != "<timeout>"; line = child.Line())
+    lines.push_back(line);
+  return lines;
+}
+
+TEST_F(Tolmid, AStartThatFailsOnABusyPortEndsNonZeroAndSaysWhyOnStandardError) {
+  setenv("PLATFORM_DISPLAY", "headless", 1);
+  WriteSettings("portmapenabled=ON\r\nenabled=ON");
+  testsupport::UdpClient holder(111);
+  const std::string kBox = "Brevant NFS Server: Cannot start Brevant NFS Server";
+  const std::string kWhy =
+      "Port 111 is in use: another program (perhaps another port mapper) holds it.";
+  struct Case {
+    const char* how;
+    const char* arguments;
+    const char* quietVariable;  // TOLMID_QUIET's value, or unset
+    bool echoed;
+  } cases[] = {
+      {"headless", "", nullptr, true},
+      {"with --quiet", "--quiet", nullptr, false},
+      {"with TOLMID_QUIET=1", "", "1", false},
+      {"with TOLMID_QUIET=0", "", "0", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    WriteHost("tolmid.log", "");
+    if (c.quietVariable)
+      setenv("TOLMID_QUIET", c.quietVariable, 1);
+    else
+      unsetenv("TOLMID_QUIET");
+    testsupport::ChildProgram tolmid(TOLMID, c.arguments, true);
+    std::vector<std::string> said = AllLines(tolmid);
+    EXPECT_EQ(tolmid.Wait(), 1);
+    // The message box is the display's; the rest is the log, line for line.
+    std::vector<std::string> echoed;
+    for (const std::string& line : said)
+      if (line != kBox) echoed.push_back(line);
+    EXPECT_LT(echoed.size(), said.size()) << "the message box";
+    if (!c.echoed) {
+      EXPECT_EQ(echoed, std::vector<std::string>{});
+      continue;
+    }
+    std::vector<std::string> file;
+    std::string bytes = LogBytes();
+    for (size_t start = 0, end; start < bytes.size(); start = end + 1) {
+      end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string line = bytes.substr(start, end - start);
+      while (!line.empty() && line.back() == '\r')
+        line.pop_back();
+      file.push_back(line);
+    }
+    EXPECT_EQ(echoed, file);
+    EXPECT_NE(std::find_if(echoed.begin(), echoed.end(),
+                           [&](const std::string& line) {
+                             return line.size() > 26 && line.compare(24, 2, ": ") == 0 &&
+                                    line.substr(26) == kWhy;
+                           }),
+              echoed.end());
+  }
+  unsetenv("TOLMID_QUIET");
+}
+
+TEST_F(Tolmid, ASecondServerSaysSoInOneLineAndEndsWithZero) {
+  Launch("portmapenabled=ON");
+  std::string settings = ReadHost("TOLMID.INI");
+  std::string log = LogBytes();
+  for (const char* arguments : {"", "--quiet"}) {
+    SCOPED_TRACE(arguments);
+    testsupport::ChildProgram second(TOLMID, arguments, true);
+    EXPECT_EQ(AllLines(second),
+              std::vector<std::string>{
+                  "tolmid: a server is already running; its window was brought to the front"});
+    EXPECT_EQ(second.Wait(), 0);
+  }
+  EXPECT_EQ(ReadHost("TOLMID.INI"), settings);
+  EXPECT_EQ(LogBytes(), log);
 }
 
 TEST_F(Tolmid, ATerminationSignalTakesTheNormalWayOut) {

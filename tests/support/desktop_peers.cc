@@ -44,7 +44,8 @@ PrivateDesktop::~PrivateDesktop() {
   if (!dir_.empty()) nftw(dir_.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
 }
 
-ChildProgram::ChildProgram(const std::string& program, const std::string& arguments) {
+ChildProgram::ChildProgram(const std::string& program, const std::string& arguments,
+                           bool withStandardError) {
   int out[2];
   if (pipe(out) != 0) return;
   pid_ = fork();
@@ -53,6 +54,7 @@ ChildProgram::ChildProgram(const std::string& program, const std::string& argume
     // holding its output pipe (and its test runner) open.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], 1);
+    if (withStandardError) dup2(out[1], 2);
     close(out[0]);
     std::vector<std::string> words;
     size_t start = 0;

@@ -25,8 +25,10 @@ class PrivateDesktop {
 
 class ChildProgram {
  public:
-  // Starts program with the arguments (split at blanks); standard output is captured.
-  ChildProgram(const std::string& program, const std::string& arguments);
+  // Starts program with the arguments (split at blanks); standard output is
+  // captured, and standard error with it when withStandardError is set.
+  ChildProgram(const std::string& program, const std::string& arguments,
+               bool withStandardError = false);
   ~ChildProgram();  // kills what still runs
   ChildProgram(const ChildProgram&) = delete;
   ChildProgram& operator=(const ChildProgram&) = delete;

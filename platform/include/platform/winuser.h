@@ -481,6 +481,7 @@ HBRUSH GetSysColorBrush(int index);  // owned by the system: DeleteObject leaves
 #define SM_CYFIXEDFRAME SM_CYDLGFRAME
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
+#define SM_CMONITORS 80  // 0 without a display (headless), else 1
 
 int GetSystemMetrics(int index);
 

@@ -15,14 +15,15 @@ void ResetTransport() {
   transport = RecordingTransport{};
 }
 
-int TransmitReply(ServiceEndpoint* endpoint, const sockaddr_in* to, const char* bytes, int length,
-                  int* error) {
+int TransmitReply(ServiceEndpoint* endpoint, const ReceiveBuffer* call, const char* bytes,
+                  int length, int* error) {
   if (transport.failSendsWith != 0) {
     *error = transport.failSendsWith;
     return SOCKET_ERROR;
   }
-  transport.replies.push_back(SentReply{
-      endpoint, *to, std::vector<uint8_t>((const uint8_t*)bytes, (const uint8_t*)bytes + length)});
+  transport.replies.push_back(
+      SentReply{endpoint, call->sender,
+                std::vector<uint8_t>((const uint8_t*)bytes, (const uint8_t*)bytes + length)});
   return length;
 }
 
