@@ -254,7 +254,7 @@ TEST_F(Nfs, NamesThatAreNotOneComponentNeverReachTheFileSystem) {
                                     .String(name)
                                     .Words({~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u})
                                     .bytes();
-    std::vector<uint32_t> reply = ReplyWords(udp.Call(2049, call));
+    std::vector<uint32_t> reply = ReplyWords(udp.Call(2049, call, 10000));
     ASSERT_GE(reply.size(), 7u);
     EXPECT_EQ(reply[6], (uint32_t)NFSERR_ACCES);
   }
@@ -271,7 +271,7 @@ TEST_F(Nfs, ARetransmittedRemoveGetsTheFirstAnswer) {
                                     .Raw(std::string(root_.data, NFS_FHSIZE))
                                     .String("doomed")
                                     .bytes();
-    std::vector<uint32_t> reply = ReplyWords(udp.Call(2049, call));
+    std::vector<uint32_t> reply = ReplyWords(udp.Call(2049, call, 10000));
     return reply.size() == 7 ? (int)reply[6] : -1;
   };
   EXPECT_EQ(remove(4242), NFS_OK);
