@@ -44,13 +44,13 @@ void OpenCommand(int argc, char** argv) {
   if (argc > 3) return Usage(kMsgOpenUsage, argv[0]);
   u_short port = session.ftpPort;
   if (argc == 3) {
-    // Only the low 16 bits count, as a signed number: 70000 is port 4464.
-    short low = (short)(ReadNumber(argv[2]) & 0xffff);
-    if (low <= 0) {
+    // Every TCP port is one: none is cut to 16 bits or read as a negative number.
+    int number = ReadNumber(argv[2]);
+    if (number < 1 || number > 65535) {
       ReportMessage(kMsgBadPort, argv[1], argv[2]);
       return Usage(kMsgOpenUsage, argv[0]);
     }
-    port = htons((u_short)low);
+    port = htons((u_short)number);
   }
   if (!ConnectToHost(argv[1], port)) return;
   session.connected = true;

@@ -6,6 +6,7 @@ the greeting and SYST texts the test asks for. Prints "ready <port>" once it lis
   pyftpd_server.py ADDRESS PORT ROOT USER PASSWORD [--banner TEXT] [--syst TEXT]
 """
 import argparse
+import logging
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -23,6 +24,7 @@ def main():
     parser.add_argument("--banner", default=None)
     parser.add_argument("--syst", default="UNIX Type: L8")
     args = parser.parse_args()
+    logging.basicConfig(level=logging.ERROR)
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
@@ -32,6 +34,7 @@ def main():
             self.respond("215 " + args.syst)
 
     Handler.authorizer = authorizer
+    Handler.auth_failed_timeout = 0.1
     if args.banner is not None:
         Handler.banner = args.banner
     server = FTPServer((args.address, args.port), Handler)
