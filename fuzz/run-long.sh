@@ -1,5 +1,5 @@
 #!/bin/sh
-# Longer fuzzing: fuzz/run-long.sh [seconds] [rpc|listing], 600 seconds of the
+# Longer fuzzing: fuzz/run-long.sh [seconds] [rpc|listing|control], 600 seconds of the
 # RPC decoders by default. Findings (crash-*, leak-*) and the growing corpus
 # stay in the build directory (fuzz/), kept between runs.
 set -eu
@@ -8,7 +8,8 @@ build=${BUILD_DIR:-$root/build/test}
 case "${2:-rpc}" in
   rpc) target=rpc_decode_fuzz max_len=9217 seeds=rpc ;;
   listing) target=listing_fuzz max_len=4096 seeds=listing ;;
-  *) echo "usage: $0 [seconds] [rpc|listing]" >&2; exit 2 ;;
+  control) target=control_fuzz max_len=4096 seeds=control ;;
+  *) echo "usage: $0 [seconds] [rpc|listing|control]" >&2; exit 2 ;;
 esac
 cmake --build "$build" --target "$target" -j2
 corpus="$build/fuzz/corpus-$seeds-long"

@@ -6,6 +6,8 @@
 #include <ctype.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "control/control_connection.h"
 #include "hopwire/session_state.h"
 #include "shell/message_ids.h"
@@ -91,7 +93,7 @@ bool ReadLine(bool expectEnd, char* line) {
 int LeadingNumber(const char* line) {
   int number = 0;
   for (const char* p = line; isdigit((unsigned char)*p); ++p)
-    number = number < kMaxReplyCode ? number * 10 + (*p - '0') : kMaxReplyCode;
+    number = std::min(number * 10 + (*p - '0'), kMaxReplyCode);
   return number;
 }
 
