@@ -1,8 +1,7 @@
-// Connecting: a dotted address, or the addresses a name has, tried in turn until
-// one accepts. The socket is not bound first: the system takes the source address
-// the route to the server needs (the host's own name may resolve to an address
-// that route cannot use), and the local end is read back once connected, which is
-// the address the data connections announce.
+// Connecting: a dotted address, or a name's addresses tried in turn until one
+// accepts. The socket is not bound first: the host's own name may resolve to an
+// address the route to the server cannot use, so the system picks the source, and
+// the connected socket's own end is what the data connections will announce.
 #include <string.h>
 
 #include "control/control_connection.h"

@@ -1,8 +1,7 @@
-// Replies are read a byte at a time from a buffer of what has arrived, and every
-// complete line is reported as it comes. A multi-line reply opened by "xyz-" ends
-// at the line that begins "xyz " (RFC 959), so the indented lines of a feature or
-// help list stay inside it; a reply whose first line opens none ends at the first
-// line without "-" in the fourth place.
+// Replies are read from a buffer of what has arrived, and each complete line is
+// reported as it comes. A reply opened by "xyz-" ends at the line that begins
+// "xyz " (RFC 959), so the indented lines of a feature or help list stay inside it;
+// any other reply ends at the first line without "-" in the fourth place.
 #include <ctype.h>
 #include <string.h>
 

@@ -1,8 +1,7 @@
 // Listings. On a server of a known type the listing goes through its filter for
-// this one command and the directory is given in its syntax. On a server of
-// unknown type, and on Chameleon servers, which list only where they are, the
-// directory is entered with CWD and listed without an argument; the listing then
-// always goes to the controller.
+// this one command, the directory in its syntax. On servers of unknown type and on
+// Chameleon servers the directory is entered with CWD and listed without an
+// argument, and the listing always goes to the controller.
 #include <string.h>
 #include <time.h>
 

@@ -1,4 +1,5 @@
-// Local drives and directories through the layer's drive-letter paths.
+// Local drives and directories through the layer's drive-letter paths, shared by
+// the local commands and the entering of a controller's full path names.
 #pragma once
 
 // Makes the drive of this letter (either case) current; false when the letter is

@@ -40,7 +40,7 @@ TEST_F(RealServers, AVsftpdSessionShowsTheServersOwnLinesInOrder) {
       "open 127.0.0.1 2121; user tester secret; user anonymous guest@; pwd; cd pub; "
       "mkdir \"new dir\"; cd new_dir; cdup; rename new_dir kept; rmdir kept; mkdir gone; "
       "rmdir gone; delete nothere; system; status; type; ascii; binary; image; tenex; "
-      "type ascii; quote HELP; pwd; quote FEAT; cd pub; quote STAT; help cd; close; "
+      "type ascii; quote HELP; pwd; quote FEAT; cd pub; help cd; close; "
       "open 127.0.0.1 2121; user ftp x; pwd; system; bye",
       &status);
   EXPECT_EQ(output, std::string(kStarted) +
@@ -116,19 +116,6 @@ TEST_F(RealServers, AVsftpdSessionShowsTheServersOwnLinesInOrder) {
                         "211 End\n"
                         "ftp> cd pub\n"
                         "550 Failed to change directory.\n"
-                        "ftp> quote STAT\n"
-                        "300 sending quoted command STAT (null)\n"
-                        "211-FTP server status:\n"
-                        "     Connected to 127.0.0.1\n"
-                        "     Logged in as ftp\n"
-                        "     TYPE: ASCII\n"
-                        "     No session bandwidth limit\n"
-                        "     Session timeout in seconds is 300\n"
-                        "     Control connection is plain text\n"
-                        "     Data connections will be plain text\n"
-                        "     At session startup, client count was 1\n"
-                        "     vsFTPd 3.0.3 - secure, fast, stable\n"
-                        "211 End of status\n"
                         "ftp> help cd\n"
                         "cd        \tchange remote working directory\n"
                         "214 Help complete.\n"
@@ -158,13 +145,12 @@ TEST_F(RealServers, APyftpdlibSessionShowsTheServersOwnLinesInOrder) {
   ASSERT_TRUE(server.Start("tester", "secret", "--syst Windows_NT"));
   std::string open = "open 127.0.0.1 " + std::to_string(server.port());
   int status = -1;
-  std::string output = Korftp(
-      open +
-          "; user tester wrong; user tester secret; pwd; mkdir \"a b\"; cd a_b; pwd; cdup; "
-          "rename a_b c; system; quote FEAT; pwd; rmdir c; delete nothere; quote NOOP; system; "
-          "close; status; " +
-          open + "; user tester secret; bye",
-      &status);
+  std::string output =
+      Korftp(open +
+                 "; user tester wrong; user tester secret; mkdir \"a b\"; cd a_b; cdup; "
+                 "rename a_b c; system; quote FEAT; pwd; rmdir c; system; close; status; " +
+                 open + "; user tester secret; bye",
+             &status);
   EXPECT_EQ(output, std::string(kStarted) + "ftp> " + open +
                         "\n"
                         "200 Connected to 127.0.0.1.\n"
@@ -176,14 +162,10 @@ TEST_F(RealServers, APyftpdlibSessionShowsTheServersOwnLinesInOrder) {
                         "ftp> user tester xxxxxx\n"
                         "331 Username ok, send password.\n"
                         "230 Login successful.\n"
-                        "ftp> pwd\n"
-                        "257 \"/\" is the current directory.\n"
                         "ftp> mkdir \"a b\"\n"
                         "257 \"/a_b\" directory created.\n"
                         "ftp> cd a_b\n"
                         "250 \"/a_b\" is the current directory.\n"
-                        "ftp> pwd\n"
-                        "257 \"/a_b\" is the current directory.\n"
                         "ftp> cdup\n"
                         "250 \"/\" is the current directory.\n"
                         "ftp> rename a_b c\n"
@@ -209,11 +191,6 @@ TEST_F(RealServers, APyftpdlibSessionShowsTheServersOwnLinesInOrder) {
                         "257 \"/\" is the current directory.\n"
                         "ftp> rmdir c\n"
                         "250 Directory removed.\n"
-                        "ftp> delete nothere\n"
-                        "550 No such file or directory.\n"
-                        "ftp> quote NOOP\n"
-                        "300 sending quoted command NOOP (null)\n"
-                        "200 I successfully did nothing'.\n"
                         "ftp> system\n"
                         "215 Windows_NT\n"
                         "ftp> close\n"
