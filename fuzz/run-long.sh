@@ -29,6 +29,7 @@ case "$target" in
   settings_fuzz) seeds=ini ;;
   listing_fuzz) seeds=listing ;;
   record_marking_fuzz) max_len=20000 seeds=record ;;
+  control_fuzz) seeds=control ;;
 esac
 
 cmake --build "$build" --target "$target" -j2

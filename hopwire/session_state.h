@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "listing/listing_state.h"
+#include "listing/server_type.h"
 #include "platform/windows.h"
 #include "platform/winsock.h"
 
@@ -13,9 +15,13 @@ inline constexpr int kMaxChannelText = 511;        // characters a channel holds
 inline constexpr int kMaxRequestText = 510;        // characters of a request text kept
 inline constexpr int kMaxQueuedRequestTexts = 64;  // text blocks a controller may have queued
 inline constexpr int kMaxHeldRequests = 64;
+inline constexpr int kHostNameSize = 81;       // 80 characters
+inline constexpr int kReplyBufferSize = 2048;  // control connection bytes read ahead
+inline constexpr int kByteSizeTextSize = 4;
 
-// A listing filter: a line in, its replacement out, or null to leave it as it is.
-using ListingFilter = const char* (*)(const char* line);
+// A filter of listing lines: a line in, its replacement out, or null to leave it as
+// it is.
+using OutputFilter = const char* (*)(const char* line);
 
 // A request that arrived while another one was running, kept for after it.
 struct HeldRequest {
@@ -31,7 +37,7 @@ struct SessionState {
   char* requestView = nullptr;
   char* outputView = nullptr;
   char outputBuffer[kChannelSize] = {};
-  ListingFilter outputFilter = nullptr;  // applies to data-connection listing lines only
+  OutputFilter outputFilter = nullptr;  // applies to data-connection listing lines only
   bool networkStarted = false;
   bool debugLines = false;
   bool exitRequested = false;
@@ -64,10 +70,41 @@ struct SessionState {
   // ---- Command interpreter.
   bool verbose = false;
   bool sendPort = false;
+  // The session's transfer settings, set afresh by every open.
+  const char* typeName = "ascii";
+  const char* formName = "non-print";
+  const char* modeName = "stream";
+  const char* structName = "file";
+  int transferType = 1;  // the type asked for
+  int currentType = 1;   // the type the server last accepted
+  int formNumber = 1;
+  int modeNumber = 1;
+  int structNumber = 1;
+  int byteSize = 8;
+  char byteSizeText[kByteSizeTextSize] = "8";
+  bool waitForData = false;   // a transfer command runs: data waits never time out
+  int commandLineLength = 0;  // of the line being executed
 
   // ---- Control connection.
   u_short ftpPort = 0;  // network byte order
+  SOCKET controlSocket = INVALID_SOCKET;
   bool connected = false;
+  char hostName[kHostNameSize] = {};
+  sockaddr_in remoteAddress = {};
+  sockaddr_in localControlAddress = {};  // the connected control socket's own end
+  int replyCode = 0;                     // -1 after a local usage or connection error
+  int replyClass = -1;
+  char replyBuffer[kReplyBufferSize] = {};
+  int replyCount = 0;
+  int replyIndex = 0;
+  bool replyEnded = false;  // the peer closed or a receive failed
+
+  // ---- Server type and listing conversion.
+  ServerType serverType = ServerType::Unix;
+  ListingState listing = {};
+
+  // ---- Data connection (the transfers own it; closing a session closes it too).
+  SOCKET listenSocket = INVALID_SOCKET;
 };
 
 extern SessionState session;
