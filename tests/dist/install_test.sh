@@ -52,7 +52,7 @@ if command -v rpcinfo >/dev/null; then
   rpcinfo -p 127.0.0.1 | grep -q '100005    1   udp   1058' || fail "rpcinfo -p: $(rpcinfo -p 127.0.0.1 2>&1)"
 fi
 if command -v showmount >/dev/null; then
-  showmount -e 127.0.0.1 | grep -qF 'c:\var\lib\tolmid\export' || fail "showmount -e: $(showmount -e 127.0.0.1 2>&1)"
+  showmount -e 127.0.0.1 | grep -qF '/c/var/lib/tolmid/export' || fail "showmount -e: $(showmount -e 127.0.0.1 2>&1)"
 fi
 kill -TERM "$pid"
 status=0
