@@ -6,15 +6,14 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <strings.h>
 
 #include "config/config_alloc.h"
 #include "config/directory_check.h"
 #include "config/export_table.h"
 #include "config/user_table.h"
 #include "nfs/export_anchor.h"
-#include "ui/dialog_position.h"
 #include "ui/main_window.h"
+#include "ui/setup_dialog.h"
 #include "ui/setup_support.h"
 #include "ui/ui_ids.h"
 
@@ -63,7 +62,8 @@ void ShowCopy(HWND dialog, const ExportEntry* copy) {
   EnableControls(dialog, {IDOK, IDC_EXPORT_REMOVE}, copy->path[0] != '\0');
 }
 
-void Load(HWND dialog, ExportEntry* copy, const char* directory) {
+void Load(HWND dialog, ServerRecord* server, const char* directory) {
+  ExportEntry* copy = server->exportCopy;
   const ExportEntry* entry = FindExportByDirectory(directory);
   if (!entry) return;
   char* path = copy->path;
@@ -73,27 +73,19 @@ void Load(HWND dialog, ExportEntry* copy, const char* directory) {
   ShowCopy(dialog, copy);
 }
 
-void KeyEdited(HWND dialog) {
-  char directory[kDirectorySize];
-  BOOL something =
-      !FieldText(dialog, IDC_EXPORT_DIRECTORY, directory, sizeof directory) || directory[0];
-  EnableControls(dialog, {IDOK, IDC_EXPORT_REMOVE}, something);
+const char* HeldExport(const ServerRecord* server) {
+  const ExportEntry* copy = server->exportCopy;
+  return copy->slot == kNewExportSlot ? nullptr : copy->path;
 }
 
 // A directory that is no export's but exists makes the copy a new export with
-// the owner and permissions shown. The export the copy holds is not loaded
-// again: that would undo the edits the operator made since.
-void KeyLeft(HWND dialog, ExportEntry* copy) {
-  char directory[kDirectorySize];
-  if (!FieldText(dialog, IDC_EXPORT_DIRECTORY, directory, sizeof directory)) return;
-  if (IsListEntry(dialog, IDC_EXPORT_DIRECTORY, directory)) {
-    if (copy->slot == kNewExportSlot || strcasecmp(directory, copy->path) != 0)
-      Load(dialog, copy, directory);
-  } else if (IsExistingDirectory(directory)) {
-    copy->slot = kNewExportSlot;
-    copy->root = nullptr;
-    strcpy(copy->path, directory);
-  }
+// the owner and permissions shown.
+void Unlisted(HWND dialog, ServerRecord* server, const char* directory) {
+  if (!IsExistingDirectory(directory)) return;
+  ExportEntry* copy = server->exportCopy;
+  copy->slot = kNewExportSlot;
+  copy->root = nullptr;
+  strcpy(copy->path, directory);
 }
 
 void Confirm(HWND dialog, ServerRecord* server) {
@@ -169,8 +161,6 @@ void Remove(HWND dialog, ServerRecord* server) {
 
 void Open(HWND dialog, ServerRecord* server) {
   ExportEntry* copy = server->exportCopy;
-  CentreDialog(dialog, server->mainWindow);
-  SendDlgItemMessage(dialog, IDC_EXPORT_DIRECTORY, CB_LIMITTEXT, kDirectorySize - 1, 0);
   HWND directories = GetDlgItem(dialog, IDC_EXPORT_DIRECTORY);
   for (int slot = 0; slot < kExportSlots; ++slot)
     if (const ExportEntry* entry = ExportSlot(slot))
@@ -180,45 +170,20 @@ void Open(HWND dialog, ServerRecord* server) {
     if (!IsRemovedUser(user)) SendMessage(owners, CB_ADDSTRING, 0, (LPARAM)user->username);
   char first[kDirectorySize];
   if (!copy->root && FirstEntry(dialog, IDC_EXPORT_DIRECTORY, first, sizeof first))
-    Load(dialog, copy, first);
+    Load(dialog, server, first);
   ShowCopy(dialog, copy);
 }
 
 BOOL Command(HWND dialog, ServerRecord* server, int id, int code) {
-  char chosen[kDirectorySize];
-  switch (id) {
-    case IDC_EXPORT_DIRECTORY:
-      if (code == CBN_EDITCHANGE) KeyEdited(dialog);
-      if (code == CBN_KILLFOCUS) KeyLeft(dialog, server->exportCopy);
-      if (code == CBN_SELCHANGE && ChosenEntry(dialog, id, chosen, sizeof chosen))
-        Load(dialog, server->exportCopy, chosen);
-      return TRUE;
-    case IDC_EXPORT_REMOVE:
-      Remove(dialog, server);
-      return TRUE;
-    case IDOK:
-      Confirm(dialog, server);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-  }
-  return FALSE;
+  if (id != IDC_EXPORT_REMOVE) return FALSE;
+  Remove(dialog, server);
+  return TRUE;
 }
 
-INT_PTR CALLBACK ExportSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  ServerRecord* server = (ServerRecord*)GetWindowLongPtr(dialog, DWLP_USER);
-  switch (message) {
-    case WM_INITDIALOG:
-      server = (ServerRecord*)lParam;
-      SetWindowLongPtr(dialog, DWLP_USER, (LONG_PTR)server);
-      Open(dialog, server);
-      return TRUE;
-    case WM_COMMAND:
-      return server && Command(dialog, server, LOWORD(wParam), HIWORD(wParam));
-  }
-  return FALSE;
-}
+constexpr SetupKey kExportDirectory = {
+    IDC_EXPORT_DIRECTORY, kDirectorySize, {IDOK, IDC_EXPORT_REMOVE}, HeldExport, Load, Unlisted,
+};
+constexpr SetupDialog kExportSetup = {IDD_EXPORT_SETUP, &kExportDirectory, Open, Confirm, Command};
 
 }  // namespace
 
@@ -228,8 +193,7 @@ void ShowExportSetup(ServerRecord* server, const ExportEntry* from) {
     SetupMessage(GetActiveWindow(), "Can't open dialog due to lack of memory");
     return;
   }
-  DialogBoxParam(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDD_EXPORT_SETUP), server->mainWindow,
-                 ExportSetupProc, (LPARAM)server);
+  RunSetupDialog(server, &kExportSetup);
   free(server->exportCopy);
   server->exportCopy = nullptr;
 }

@@ -3,11 +3,10 @@
 #include "ui/group_setup.h"
 
 #include <string.h>
-#include <strings.h>
 
 #include "config/group_table.h"
 #include "config/user_table.h"
-#include "ui/dialog_position.h"
+#include "ui/setup_dialog.h"
 #include "ui/setup_support.h"
 #include "ui/ui_ids.h"
 
@@ -28,20 +27,8 @@ void Load(HWND dialog, ServerRecord* server, const char* name) {
   ShowCopy(dialog, &server->groupCopy);
 }
 
-void KeyEdited(HWND dialog) {
-  char name[kNameSize];
-  BOOL something = !FieldText(dialog, IDC_GROUP_NAME, name, sizeof name) || name[0];
-  EnableControls(dialog, {IDOK, IDC_GROUP_REMOVE, IDC_GROUP_UNIQUE_ID}, something);
-}
-
-// The group the copy holds is not loaded again: that would undo the edits
-// the operator made since.
-void KeyLeft(HWND dialog, ServerRecord* server) {
-  char name[kNameSize];
-  if (FieldText(dialog, IDC_GROUP_NAME, name, sizeof name) &&
-      IsListEntry(dialog, IDC_GROUP_NAME, name) &&
-      strcasecmp(name, server->groupCopy.groupname) != 0)
-    Load(dialog, server, name);
+const char* HeldGroup(const ServerRecord* server) {
+  return server->groupCopy.groupname;
 }
 
 void RefuseGid(HWND dialog) {
@@ -107,8 +94,6 @@ void CreateUniqueId(HWND dialog, ServerRecord* server) {
 }
 
 void Open(HWND dialog, ServerRecord* server) {
-  CentreDialog(dialog, server->mainWindow);
-  SendDlgItemMessage(dialog, IDC_GROUP_NAME, CB_LIMITTEXT, kNameSize - 1, 0);
   SendDlgItemMessage(dialog, IDC_GROUP_GID, EM_LIMITTEXT, 10, 0);
   HWND names = GetDlgItem(dialog, IDC_GROUP_NAME);
   for (const GroupEntry* group = FirstGroup(); group; group = group->next)
@@ -120,48 +105,26 @@ void Open(HWND dialog, ServerRecord* server) {
 }
 
 BOOL Command(HWND dialog, ServerRecord* server, int id, int code) {
-  char chosen[kNameSize];
   switch (id) {
-    case IDC_GROUP_NAME:
-      if (code == CBN_EDITCHANGE) KeyEdited(dialog);
-      if (code == CBN_KILLFOCUS) KeyLeft(dialog, server);
-      if (code == CBN_SELCHANGE && ChosenEntry(dialog, id, chosen, sizeof chosen))
-        Load(dialog, server, chosen);
-      return TRUE;
     case IDC_GROUP_UNIQUE_ID:
       CreateUniqueId(dialog, server);
       return TRUE;
     case IDC_GROUP_REMOVE:
       Remove(dialog, server);
       return TRUE;
-    case IDOK:
-      Confirm(dialog, server);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
 
-INT_PTR CALLBACK GroupSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  ServerRecord* server = (ServerRecord*)GetWindowLongPtr(dialog, DWLP_USER);
-  switch (message) {
-    case WM_INITDIALOG:
-      server = (ServerRecord*)lParam;
-      SetWindowLongPtr(dialog, DWLP_USER, (LONG_PTR)server);
-      Open(dialog, server);
-      return TRUE;
-    case WM_COMMAND:
-      return server && Command(dialog, server, LOWORD(wParam), HIWORD(wParam));
-  }
-  return FALSE;
-}
+constexpr SetupKey kGroupName = {
+    IDC_GROUP_NAME, kNameSize, {IDOK, IDC_GROUP_REMOVE, IDC_GROUP_UNIQUE_ID},
+    HeldGroup,      Load,      nullptr,
+};
+constexpr SetupDialog kGroupSetup = {IDD_GROUP_SETUP, &kGroupName, Open, Confirm, Command};
 
 }  // namespace
 
 void ShowGroupSetup(ServerRecord* server) {
   memset(&server->groupCopy, 0, sizeof server->groupCopy);
-  DialogBoxParam(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDD_GROUP_SETUP), server->mainWindow,
-                 GroupSetupProc, (LPARAM)server);
+  RunSetupDialog(server, &kGroupSetup);
 }

@@ -8,16 +8,12 @@
 
 #include "platform/commdlg.h"
 #include "platform/direct.h"
-#include "ui/dialog_position.h"
 #include "ui/server_log.h"
+#include "ui/setup_dialog.h"
+#include "ui/setup_support.h"
 #include "ui/ui_ids.h"
 
 namespace {
-
-struct SetupState {
-  ServerRecord* server;
-  uint32_t truncate;
-};
 
 bool FieldHasText(HWND dialog) {
   char name[kLogFileNameSize];
@@ -28,11 +24,15 @@ bool FieldHasText(HWND dialog) {
   return length > 0;
 }
 
-void ShowMode(HWND dialog, const SetupState* state) {
-  CheckRadioButton(dialog, IDC_APPEND, IDC_TRUNCATE, state->truncate ? IDC_TRUNCATE : IDC_APPEND);
-  BOOL enable = FieldHasText(dialog);
-  EnableWindow(GetDlgItem(dialog, IDC_APPEND), enable);
-  EnableWindow(GetDlgItem(dialog, IDC_TRUNCATE), enable);
+// Append and Truncate are offered while there is a file name.
+void OfferModes(HWND dialog) {
+  EnableControls(dialog, {IDC_APPEND, IDC_TRUNCATE}, FieldHasText(dialog));
+}
+
+void ShowMode(HWND dialog, const ServerRecord* server) {
+  CheckRadioButton(dialog, IDC_APPEND, IDC_TRUNCATE,
+                   server->logTruncateCopy ? IDC_TRUNCATE : IDC_APPEND);
+  OfferModes(dialog);
 }
 
 // The program directory: TCPAPPS_DIR, else the program file's directory.
@@ -40,12 +40,12 @@ void ProgramDirectory(const ServerRecord* server, char* directory, size_t size) 
   snprintf(directory, size, "%s", server->programDirectory);
 }
 
-void Browse(HWND dialog, SetupState* state) {
+void Browse(HWND dialog, ServerRecord* server) {
   char saved[MAX_PATH] = "";
   _getcwd(saved, sizeof saved);
   char file[MAX_PATH] = "";
   char directory[kProgramDirectorySize];
-  ProgramDirectory(state->server, directory, sizeof directory);
+  ProgramDirectory(server, directory, sizeof directory);
   OPENFILENAME ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = dialog;
@@ -61,66 +61,50 @@ void Browse(HWND dialog, SetupState* state) {
   for (char* p = file; *p; ++p)
     *p = (char)tolower((unsigned char)*p);
   SetDlgItemText(dialog, IDC_LOG_FILE_NAME, file);
-  ShowMode(dialog, state);
+  ShowMode(dialog, server);
 }
 
-void Confirm(HWND dialog, SetupState* state) {
-  ServerRecord* server = state->server;
+void Confirm(HWND dialog, ServerRecord* server) {
   ServerLogState* log = &server->log;
   char name[kLogFileNameSize];
   GetDlgItemText(dialog, IDC_LOG_FILE_NAME, name, sizeof name);
   snprintf(server->settings.logFile, sizeof server->settings.logFile, "%s", name);
-  server->settings.logFileTrunc = state->truncate;
+  server->settings.logFileTrunc = server->logTruncateCopy;
   SaveSetting(server->settingsFile, &server->settings, SETTING_LOG_FILE_SETUP);
   EndDialog(dialog, IDOK);
   CloseLogFile(log);
   snprintf(log->logFileName, sizeof log->logFileName, "%s", name);
-  log->truncate = state->truncate;
+  log->truncate = server->logTruncateCopy;
   if (log->logFileName[0]) OpenLogFile(log);
 }
 
-INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  SetupState* state = (SetupState*)GetWindowLongPtr(dialog, DWLP_USER);
-  switch (message) {
-    case WM_INITDIALOG:
-      state = (SetupState*)lParam;
-      SetWindowLongPtr(dialog, DWLP_USER, (LONG_PTR)state);
-      CentreDialog(dialog, state->server->mainWindow);
-      ShowWindow(GetDlgItem(dialog, IDC_SESSION_LABEL), SW_HIDE);
-      ShowWindow(GetDlgItem(dialog, IDC_SESSION_NAME), SW_HIDE);
-      SendDlgItemMessage(dialog, IDC_LOG_FILE_NAME, EM_LIMITTEXT, kLogFileNameSize - 1, 0);
-      SetDlgItemText(dialog, IDC_LOG_FILE_NAME, state->server->log.logFileName);
-      ShowMode(dialog, state);
+void Open(HWND dialog, ServerRecord* server) {
+  ShowWindow(GetDlgItem(dialog, IDC_SESSION_LABEL), SW_HIDE);
+  ShowWindow(GetDlgItem(dialog, IDC_SESSION_NAME), SW_HIDE);
+  SendDlgItemMessage(dialog, IDC_LOG_FILE_NAME, EM_LIMITTEXT, kLogFileNameSize - 1, 0);
+  SetDlgItemText(dialog, IDC_LOG_FILE_NAME, server->log.logFileName);
+  ShowMode(dialog, server);
+}
+
+BOOL Command(HWND dialog, ServerRecord* server, int id, int code) {
+  switch (id) {
+    case IDC_LOG_FILE_NAME:
+      if (code == EN_CHANGE || code == EN_KILLFOCUS) OfferModes(dialog);
       return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_LOG_FILE_NAME:
-          if (HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == EN_KILLFOCUS) {
-            BOOL enable = FieldHasText(dialog);
-            EnableWindow(GetDlgItem(dialog, IDC_APPEND), enable);
-            EnableWindow(GetDlgItem(dialog, IDC_TRUNCATE), enable);
-          }
-          return TRUE;
-        case IDC_APPEND:
-          state->truncate = 0;
-          return TRUE;
-        case IDC_TRUNCATE:
-          state->truncate = 1;
-          return TRUE;
-        case IDC_BROWSE:
-          Browse(dialog, state);
-          return TRUE;
-        case IDOK:
-          Confirm(dialog, state);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-      }
-      return FALSE;
+    case IDC_APPEND:
+      server->logTruncateCopy = 0;
+      return TRUE;
+    case IDC_TRUNCATE:
+      server->logTruncateCopy = 1;
+      return TRUE;
+    case IDC_BROWSE:
+      Browse(dialog, server);
+      return TRUE;
   }
   return FALSE;
 }
+
+constexpr SetupDialog kLogFileSetup = {IDD_LOG_FILE_SETUP, nullptr, Open, Confirm, Command};
 
 }  // namespace
 
@@ -131,7 +115,6 @@ void ToggleFileLogging(ServerRecord* server) {
 }
 
 void ShowLogFileSetup(ServerRecord* server) {
-  SetupState state{server, server->log.truncate};
-  DialogBoxParam(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDD_LOG_FILE_SETUP), server->mainWindow,
-                 SetupProc, (LPARAM)&state);
+  server->logTruncateCopy = server->log.truncate;
+  RunSetupDialog(server, &kLogFileSetup);
 }

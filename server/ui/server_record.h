@@ -88,6 +88,7 @@ struct ServerRecord {
   BOOL secondaryGroupsMode;
   GroupEntry groupCopy;
   ExportEntry* exportCopy;  // allocated while Setup Export Directories is open
+  uint32_t logTruncateCopy;
 };
 
 extern ServerRecord* Server;

@@ -6,7 +6,7 @@
 
 #include "rpc/udp_endpoint.h"
 #include "shell/service_control.h"
-#include "ui/dialog_position.h"
+#include "ui/setup_dialog.h"
 #include "ui/setup_support.h"
 #include "ui/ui_ids.h"
 
@@ -27,7 +27,8 @@ constexpr SwitchBox kSwitches[] = {
     {IDC_PORTMAP_ON, &ServerSettings::portMapEnabled},
 };
 
-void ShowCopy(HWND dialog, const ServerSettings* copy) {
+void ShowCopy(HWND dialog, ServerRecord* server) {
+  const ServerSettings* copy = &server->settingsCopy;
   for (const SwitchBox& box : kSwitches)
     CheckDlgButton(dialog, box.id, copy->*box.field ? BST_CHECKED : BST_UNCHECKED);
   HWND sizes = GetDlgItem(dialog, IDC_TRANSFER_SIZE);
@@ -102,33 +103,11 @@ void Confirm(HWND dialog, ServerRecord* server) {
   EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK ServerSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  ServerRecord* server = (ServerRecord*)GetWindowLongPtr(dialog, DWLP_USER);
-  switch (message) {
-    case WM_INITDIALOG:
-      server = (ServerRecord*)lParam;
-      SetWindowLongPtr(dialog, DWLP_USER, (LONG_PTR)server);
-      CentreDialog(dialog, server->mainWindow);
-      ShowCopy(dialog, &server->settingsCopy);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          Confirm(dialog, server);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
+constexpr SetupDialog kServerSetup = {IDD_SERVER_SETUP, nullptr, ShowCopy, Confirm, nullptr};
 
 }  // namespace
 
 void ShowServerSetup(ServerRecord* server) {
   server->settingsCopy = server->settings;
-  DialogBoxParam(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDD_SERVER_SETUP), server->mainWindow,
-                 ServerSetupProc, (LPARAM)server);
+  RunSetupDialog(server, &kServerSetup);
 }

@@ -4,12 +4,11 @@
 #include "ui/user_setup.h"
 
 #include <string.h>
-#include <strings.h>
 
 #include "config/export_table.h"
 #include "config/group_table.h"
 #include "config/user_table.h"
-#include "ui/dialog_position.h"
+#include "ui/setup_dialog.h"
 #include "ui/setup_support.h"
 #include "ui/ui_ids.h"
 
@@ -97,19 +96,8 @@ void Load(HWND dialog, ServerRecord* server, const char* name) {
   ShowCopy(dialog, server);
 }
 
-void KeyEdited(HWND dialog) {
-  char name[kNameSize];
-  BOOL something = !FieldText(dialog, IDC_USER_NAME, name, sizeof name) || name[0];
-  EnableControls(dialog, {IDOK, IDC_USER_REMOVE, IDC_USER_UNIQUE_ID}, something);
-}
-
-// The user the copy holds is not loaded again: that would undo the edits the
-// operator made since.
-void KeyLeft(HWND dialog, ServerRecord* server) {
-  char name[kNameSize];
-  if (FieldText(dialog, IDC_USER_NAME, name, sizeof name) &&
-      IsListEntry(dialog, IDC_USER_NAME, name) && strcasecmp(name, server->userCopy.username) != 0)
-    Load(dialog, server, name);
+const char* HeldUser(const ServerRecord* server) {
+  return server->userCopy.username;
 }
 
 void SecondarySelectionChanged(HWND dialog, const ServerRecord* server) {
@@ -196,8 +184,6 @@ void CreateUniqueId(HWND dialog, ServerRecord* server) {
 }
 
 void Open(HWND dialog, ServerRecord* server) {
-  CentreDialog(dialog, server->mainWindow);
-  SendDlgItemMessage(dialog, IDC_USER_NAME, CB_LIMITTEXT, kNameSize - 1, 0);
   SendDlgItemMessage(dialog, IDC_USER_PASSWORD, EM_LIMITTEXT, kPasswordSize - 1, 0);
   SendDlgItemMessage(dialog, IDC_USER_UID, EM_LIMITTEXT, 10, 0);
   FillNames(dialog);
@@ -209,14 +195,7 @@ void Open(HWND dialog, ServerRecord* server) {
 }
 
 BOOL Command(HWND dialog, ServerRecord* server, int id, int code) {
-  char chosen[kNameSize];
   switch (id) {
-    case IDC_USER_NAME:
-      if (code == CBN_EDITCHANGE) KeyEdited(dialog);
-      if (code == CBN_KILLFOCUS) KeyLeft(dialog, server);
-      if (code == CBN_SELCHANGE && ChosenEntry(dialog, id, chosen, sizeof chosen))
-        Load(dialog, server, chosen);
-      return TRUE;
     case IDC_USER_GROUP:
       if (code == CBN_SELCHANGE) {
         LRESULT at = SendDlgItemMessage(dialog, id, CB_GETCURSEL, 0, 0);
@@ -240,34 +219,18 @@ BOOL Command(HWND dialog, ServerRecord* server, int id, int code) {
     case IDC_USER_REMOVE:
       Remove(dialog, server);
       return TRUE;
-    case IDOK:
-      Confirm(dialog, server);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
 
-INT_PTR CALLBACK UserSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  ServerRecord* server = (ServerRecord*)GetWindowLongPtr(dialog, DWLP_USER);
-  switch (message) {
-    case WM_INITDIALOG:
-      server = (ServerRecord*)lParam;
-      SetWindowLongPtr(dialog, DWLP_USER, (LONG_PTR)server);
-      Open(dialog, server);
-      return TRUE;
-    case WM_COMMAND:
-      return server && Command(dialog, server, LOWORD(wParam), HIWORD(wParam));
-  }
-  return FALSE;
-}
+constexpr SetupKey kUserName = {
+    IDC_USER_NAME, kNameSize, {IDOK, IDC_USER_REMOVE, IDC_USER_UNIQUE_ID}, HeldUser, Load, nullptr,
+};
+constexpr SetupDialog kUserSetup = {IDD_USER_SETUP, &kUserName, Open, Confirm, Command};
 
 }  // namespace
 
 void ShowUserSetup(ServerRecord* server) {
   memset(&server->userCopy, 0, sizeof server->userCopy);
-  DialogBoxParam(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDD_USER_SETUP), server->mainWindow,
-                 UserSetupProc, (LPARAM)server);
+  RunSetupDialog(server, &kUserSetup);
 }
