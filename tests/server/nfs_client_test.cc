@@ -261,6 +261,27 @@ TEST_F(Nfs, NamesThatAreNotOneComponentNeverReachTheFileSystem) {
   ExpectOutsideUntouched();
 }
 
+// The descriptors READ and WRITE keep between calls must not outlive what
+// the file was when they were opened: a write into a file replaced meanwhile
+// would be lost while the client is told it succeeded.
+TEST_F(Nfs, TransfersFollowAFileReplacedOrMadeReadOnlyOnTheHost) {
+  Start();
+  WriteHost("export/saved.txt", "old contents");
+  nfs_fh saved = Handle(client_->Lookup(root_, "saved.txt"));
+  ASSERT_EQ(StatusOf(client_->Write(saved, 0, "OLD")), NFS_OK);
+  EXPECT_EQ(ReadAll(saved), "OLD contents");
+  // Saved the way editors save: a new file renamed over the old one.
+  WriteHost("export/saved.new", "new contents");
+  ASSERT_EQ(rename(Host("export/saved.new").c_str(), Host("export/saved.txt").c_str()), 0);
+  EXPECT_EQ(ReadAll(saved), "new contents");
+  ASSERT_EQ(StatusOf(client_->Write(saved, 0, "NEW")), NFS_OK);
+  EXPECT_EQ(ReadHost("export/saved.txt"), "NEW contents");
+
+  ASSERT_EQ(chmod(Host("export/saved.txt").c_str(), 0444), 0);
+  EXPECT_EQ(StatusOf(client_->Write(saved, 0, "new")), NFSERR_IO);
+  EXPECT_EQ(ReadHost("export/saved.txt"), "NEW contents");
+}
+
 // READDIR gives "." and ".." file ids of records of their own; a handle
 // forged from one would alias a directory under a path no client can reach
 // otherwise, and each READDIR through it would record yet another such path.
