@@ -43,7 +43,8 @@ void MakeWindowsStatus(const struct stat& st, time_t created, const std::string&
   if (dir || IsExecutableName(name)) owner |= _S_IEXEC;
   unsigned mode = (dir ? _S_IFDIR : _S_IFREG) | owner | (owner >> 3) | (owner >> 6);
   status->st_mode = (uint16_t)mode;
-  status->st_nlink = 1;
+  // No link at all tells an open file that lost its last name from one that has one.
+  status->st_nlink = st.st_nlink == 0 ? 0 : 1;
   status->st_dev = status->st_rdev = (uint32_t)drive;
   status->st_size = dir ? 0 : (int64_t)st.st_size;
   if (isRoot) {

@@ -23,6 +23,19 @@ char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
 }
 
+// READDIR records "." and ".." under their directory; no handle given to a
+// client names one, and one forged from a listed file id would alias a
+// directory under paths without end.
+BOOL HasDotComponentAfter(const char* rest) {
+  for (const char* start = rest;; rest++) {
+    if (*rest != '\\' && *rest != '\0') continue;
+    size_t length = (size_t)(rest - start);
+    if (length >= 1 && length <= 2 && start[0] == '.' && start[length - 1] == '.') return TRUE;
+    if (*rest == '\0') return FALSE;
+    start = rest + 1;
+  }
+}
+
 }  // namespace
 
 BOOL CheckAccess(const AuthUnix* caller, uint32_t ownerUid, uint32_t ownerGid, uint32_t bits,
@@ -42,7 +55,8 @@ BOOL PathWithinRoot(const char* path, const char* root) {
   for (; root[i]; i++)
     if (Fold(path[i]) != Fold(root[i])) return FALSE;
   // c:\ ends in its separator; c:\data must be followed by one or by the end.
-  return path[i] == '\0' || path[i] == '\\' || (i > 0 && root[i - 1] == '\\');
+  if (path[i] != '\0' && path[i] != '\\' && !(i > 0 && root[i - 1] == '\\')) return FALSE;
+  return !HasDotComponentAfter(path + i);
 }
 
 BOOL CheckHandleAccess(const FileHandle* handle, const PathNode* node, const AuthUnix* caller,

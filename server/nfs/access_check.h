@@ -20,7 +20,8 @@ BOOL CheckAccess(const AuthUnix* caller, uint32_t ownerUid, uint32_t ownerGid, u
 // when it was removed.
 ExportEntry* ExportOfHandle(const FileHandle* handle);
 // Whether path is root or lies below it, component by component and without
-// regard to ASCII case (paths below a root are kept in lower case).
+// regard to ASCII case (paths below a root are kept in lower case), with no
+// "." or ".." component below the root.
 BOOL PathWithinRoot(const char* path, const char* root);
 // ExportOfHandle, the node inside its root, then CheckAccess with the
 // export's owner and bits. No export means not allowed.

@@ -25,6 +25,12 @@ void Close(OpenFile* file) {
   file->fd = -1;
 }
 
+BOOL StillServes(int fd, BOOL write) {
+  struct _stat status;
+  return _fstat(fd, &status) == 0 && status.st_nlink > 0 &&
+         (!write || (status.st_mode & _S_IWRITE));
+}
+
 void Initialise() {
   if (initialised) return;
   for (OpenFile& file : files)
@@ -45,8 +51,12 @@ int OpenForTransfer(const PathNode* node, BOOL write) {
       free = &file;
       continue;
     }
-    if (file.bucket == node->bucket && file.serial == node->serial && (file.writable || !write))
-      return file.fd;
+    if (file.bucket == node->bucket && file.serial == node->serial && (file.writable || !write)) {
+      if (StillServes(file.fd, write)) return file.fd;
+      Close(&file);
+      free = &file;
+      continue;
+    }
     if (now - file.opened > now - oldest->opened) oldest = &file;
   }
   int fd = _open(node->path, (write ? _O_RDWR : _O_RDONLY) | _O_BINARY);

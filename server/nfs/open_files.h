@@ -1,8 +1,10 @@
 // Descriptors of the files that READ and WRITE used lately, so that a client
 // streaming a file costs a read or a write per call, not an open and a close.
-// A descriptor is kept at most a second, so a file replaced behind the
-// server's back is seen within that time, and it goes at once when a call of
-// this server removes, renames or resizes its file or changes its attributes.
+// A descriptor is kept at most a second, and it goes at once when a call of
+// this server removes, renames or resizes its file or changes its attributes,
+// or when its file lost its last name (deleted or renamed over behind the
+// server's back) or, for writing, was made read-only: a write into such a
+// file would be lost. A file merely renamed away is seen within the second.
 #pragma once
 
 #include "nfs/handle_table.h"

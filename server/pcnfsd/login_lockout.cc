@@ -25,30 +25,30 @@ FailureEntry* Find(uint32_t address, DWORD now) {
   return nullptr;
 }
 
-FailureEntry* MakeRoom(DWORD now) {
-  FailureEntry* oldest = &entries[0];
-  for (FailureEntry& entry : entries) {
+FailureEntry* FreeEntry(DWORD now) {
+  for (FailureEntry& entry : entries)
     if (entry.failures == 0 || WindowOver(&entry, now)) return &entry;
-    if ((DWORD)(now - entry.windowStart) > (DWORD)(now - oldest->windowStart)) oldest = &entry;
-  }
-  return oldest;
+  return nullptr;
 }
 
 }  // namespace
 
 BOOL LoginLockedOut(uint32_t address, DWORD now) {
-  const FailureEntry* entry = Find(address, now);
-  return entry && entry->failures >= kLockoutFailures;
+  if (const FailureEntry* entry = Find(address, now)) return entry->failures >= kLockoutFailures;
+  return FreeEntry(now) == nullptr;
 }
 
-BOOL CountLoginFailure(uint32_t address, DWORD now) {
+LockoutStart CountLoginFailure(uint32_t address, DWORD now) {
   FailureEntry* entry = Find(address, now);
-  if (!entry) {
-    entry = MakeRoom(now);
+  BOOL added = !entry;
+  if (added) {
+    entry = FreeEntry(now);
+    if (!entry) return LOCKOUT_NONE;
     *entry = {address, now, 0};
   }
   entry->failures++;
-  return entry->failures == kLockoutFailures;
+  if (entry->failures == kLockoutFailures) return LOCKOUT_OF_ADDRESS;
+  return added && !FreeEntry(now) ? LOCKOUT_OF_ALL_OTHERS : LOCKOUT_NONE;
 }
 
 void ClearLoginFailures() {

@@ -1,7 +1,9 @@
 // Failed PCNFSD logins per client address. Ten failures within a minute lock
 // the address out until that minute ends, so AUTH can't serve as a password
-// oracle at datagram speed. The table is small and bounded; when it is full
-// the entry whose minute started first makes room.
+// oracle at datagram speed. The table is small and bounded, and an entry
+// leaves it only when its minute is over: failures sent from other (forged)
+// addresses can't push a locked address out. While every entry is in its
+// minute, addresses the table can't count are refused too.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +14,14 @@ inline constexpr int kLockoutFailures = 10;
 inline constexpr DWORD kLockoutWindowMs = 60000;
 inline constexpr int kLockoutEntries = 64;
 
+enum LockoutStart {
+  LOCKOUT_NONE,
+  LOCKOUT_OF_ADDRESS,     // this failure locked its address out
+  LOCKOUT_OF_ALL_OTHERS,  // it took the table's last place
+};
+
 // TRUE while `address` is locked out at `now` (milliseconds, wrapping).
 BOOL LoginLockedOut(uint32_t address, DWORD now);
-// Counts a failure; TRUE exactly when this failure starts a lock-out.
-BOOL CountLoginFailure(uint32_t address, DWORD now);
+// Counts a failure; says which lock-out, if any, it starts.
+LockoutStart CountLoginFailure(uint32_t address, DWORD now);
 void ClearLoginFailures();

@@ -48,12 +48,18 @@ const UserEntry* Authenticate(RpcRequest* request, const void* name, const void*
   if (Unscramble(name, user, sizeof user) && Unscramble(password, secret, sizeof secret))
     entry = AuthenticateUser(user, secret);
   memset(secret, 0, sizeof secret);
-  if (!entry && CountLoginFailure(address, now)) {
+  LockoutStart lockout = entry ? LOCKOUT_NONE : CountLoginFailure(address, now);
+  if (lockout == LOCKOUT_OF_ADDRESS) {
     ReportEndpoint(request->endpoint, LOG_ERROR,
                    "%u.%u.%u.%u failed to log in %d times within a minute; its logins are "
                    "refused until the minute ends.",
                    address >> 24, (address >> 16) & 0xff, (address >> 8) & 0xff, address & 0xff,
                    kLockoutFailures);
+  } else if (lockout == LOCKOUT_OF_ALL_OTHERS) {
+    ReportEndpointLimited(request->endpoint,
+                          "%d addresses failed to log in within a minute; logins from any other "
+                          "are refused until one of those minutes ends.",
+                          kLockoutEntries);
   }
   return entry;
 }

@@ -44,6 +44,11 @@ TEST_F(Status, ModeFollowsDirectoryReadOnlyAndExecutableNames) {
   ASSERT_GE(fd, 0);
   ASSERT_EQ(_fstat(fd, &st), 0);
   EXPECT_EQ(st.st_mode, 0x8000 | 0x1FF);
+  EXPECT_EQ(st.st_nlink, 1);
+  // A file renamed over while open has no name left: no link.
+  ASSERT_EQ(rename(C("plain.txt").c_str(), C("tool.EXE").c_str()), 0);
+  ASSERT_EQ(_fstat(fd, &st), 0);
+  EXPECT_EQ(st.st_nlink, 0);
   _close(fd);
 }
 

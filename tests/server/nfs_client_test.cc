@@ -261,6 +261,55 @@ TEST_F(Nfs, NamesThatAreNotOneComponentNeverReachTheFileSystem) {
   ExpectOutsideUntouched();
 }
 
+// The descriptors READ and WRITE keep between calls must not outlive what
+// the file was when they were opened: a write into a file replaced meanwhile
+// would be lost while the client is told it succeeded.
+TEST_F(Nfs, TransfersFollowAFileReplacedOrMadeReadOnlyOnTheHost) {
+  Start();
+  WriteHost("export/saved.txt", "old contents");
+  nfs_fh saved = Handle(client_->Lookup(root_, "saved.txt"));
+  ASSERT_EQ(StatusOf(client_->Write(saved, 0, "OLD")), NFS_OK);
+  EXPECT_EQ(ReadAll(saved), "OLD contents");
+  // Saved the way editors save: a new file renamed over the old one.
+  WriteHost("export/saved.new", "new contents");
+  ASSERT_EQ(rename(Host("export/saved.new").c_str(), Host("export/saved.txt").c_str()), 0);
+  EXPECT_EQ(ReadAll(saved), "new contents");
+  ASSERT_EQ(StatusOf(client_->Write(saved, 0, "NEW")), NFS_OK);
+  EXPECT_EQ(ReadHost("export/saved.txt"), "NEW contents");
+
+  ASSERT_EQ(chmod(Host("export/saved.txt").c_str(), 0444), 0);
+  EXPECT_EQ(StatusOf(client_->Write(saved, 0, "new")), NFSERR_IO);
+  EXPECT_EQ(ReadHost("export/saved.txt"), "NEW contents");
+}
+
+// READDIR gives "." and ".." file ids of records of their own; a handle
+// forged from one would alias a directory under a path no client can reach
+// otherwise, and each READDIR through it would record yet another such path.
+TEST_F(Nfs, HandlesForgedFromTheIdsOfDotEntriesAreRefused) {
+  Start();
+  nfs_fh sub = Handle(client_->Mkdir(root_, "sub"));
+  for (const nfs_fh& dir : {root_, sub}) {
+    readdirres* listed = client_->ReadDir(dir, 0, 4096);
+    ASSERT_EQ(StatusOf(listed), NFS_OK);
+    std::vector<std::pair<std::string, unsigned>> dots;
+    for (entry* e = listed->readdirres_u.reply.entries; e; e = e->nextentry)
+      if (std::string(e->name) == "." || std::string(e->name) == "..")
+        dots.push_back({e->name, e->fileid});
+    ASSERT_EQ(dots.size(), 2u);
+    for (const auto& [name, id] : dots) {
+      SCOPED_TRACE(name);
+      nfs_fh forged = dir;
+      for (int i = 0; i < 4; i++)  // serial, then bucket, little-endian
+        forged.data[8 + i] = (char)((i < 2 ? id >> 16 : id) >> (8 * (i % 2)));
+      EXPECT_EQ(StatusOf(client_->GetAttr(forged)), NFSERR_ACCES);
+      EXPECT_EQ(StatusOf(client_->ReadDir(forged, 0, 4096)), NFSERR_ACCES);
+      EXPECT_EQ(StatusOf(client_->Lookup(forged, "readme.txt")), NFSERR_ACCES);
+      EXPECT_EQ(StatusOf(client_->Create(forged, "made")), NFSERR_ACCES);
+    }
+  }
+  EXPECT_EQ(access(Host("export/made").c_str(), F_OK), -1);
+}
+
 TEST_F(Nfs, ARetransmittedRemoveGetsTheFirstAnswer) {
   Start();
   WriteHost("export/doomed", "x");

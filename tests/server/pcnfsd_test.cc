@@ -26,10 +26,13 @@ class PcnfsdEngine : public EngineTest {
   }
 
   // A v1 AUTH whose name and password are given as the bytes on the wire.
-  std::vector<uint32_t> AuthV1(const std::string& name, const std::string& password) {
+  std::vector<uint32_t> AuthV1(const std::string& name, const std::string& password,
+                               uint32_t sender = kClientAddress) {
     ResetTransport();
-    Deliver(SERVICE_PCNFSD,
-            CallBuilder::Call(7, kPcnfsProgram, 1, 1).Null().String(name).String(password));
+    std::vector<uint8_t> call =
+        CallBuilder::Call(7, kPcnfsProgram, 1, 1).Null().String(name).String(password).bytes();
+    DecodeServiceCall(SERVICE_PCNFSD, ServiceEndpoints[SERVICE_PCNFSD],
+                      MakeReceiveBuffer(call.data(), call.size(), sender, kClientPort));
     ServeAll(SERVICE_PCNFSD);
     return LastReply();
   }
@@ -100,29 +103,48 @@ TEST(LoginLockout, TenFailuresLockAnAddressUntilItsMinuteEnds) {
   const uint32_t a = 0x0A000001, b = 0x0A000002;
   const DWORD t0 = 0xFFFFF000;  // the minute spans the tick counter's wrap
   for (int i = 0; i < 9; i++)
-    EXPECT_FALSE(CountLoginFailure(a, t0 + i * 1000));
+    EXPECT_EQ(CountLoginFailure(a, t0 + i * 1000), LOCKOUT_NONE);
   EXPECT_FALSE(LoginLockedOut(a, t0 + 9000));
-  EXPECT_TRUE(CountLoginFailure(a, t0 + 10000));
+  EXPECT_EQ(CountLoginFailure(a, t0 + 10000), LOCKOUT_OF_ADDRESS);
   EXPECT_TRUE(LoginLockedOut(a, t0 + 10000));
   EXPECT_TRUE(LoginLockedOut(a, t0 + 59999));
   EXPECT_FALSE(LoginLockedOut(b, t0 + 10000));
   EXPECT_FALSE(LoginLockedOut(a, t0 + 60000));
   // The next minute counts from nothing.
   for (int i = 0; i < 9; i++)
-    EXPECT_FALSE(CountLoginFailure(a, t0 + 60000 + i));
+    EXPECT_EQ(CountLoginFailure(a, t0 + 60000 + i), LOCKOUT_NONE);
   EXPECT_FALSE(LoginLockedOut(a, t0 + 60010));
 }
 
-TEST(LoginLockout, AFullTableMakesRoomWithTheOldestMinute) {
+// Failures sent from other (forged) source addresses must not push a locked
+// address out of the table: its next guesses would be checked again.
+TEST_F(PcnfsdEngine, FailuresFromOtherAddressesNeverLiftALockOut) {
+  const std::vector<uint32_t> fail = {7, 1, 0, 0, 0, 0, 2, 0, 0};
+  for (int i = 0; i < kLockoutFailures; i++)
+    AuthV1(Scramble("guest"), Scramble("guess" + std::to_string(i)));
+  EXPECT_EQ(AuthV1(Scramble("guest"), Scramble("Secret")), fail);
+  for (uint32_t forged = 1; forged <= kLockoutEntries; forged++)
+    EXPECT_EQ(AuthV1(Scramble("guest"), Scramble("x"), 0x0A000000 + forged), fail);
+  EXPECT_EQ(AuthV1(Scramble("guest"), Scramble("Secret")), fail);
+  // An address the full table can't count is refused unchecked too, or a
+  // flood would open unlimited guessing to every other address.
+  EXPECT_EQ(AuthV1(Scramble("guest"), Scramble("Secret"), 0x0B000001), fail);
+  EXPECT_EQ(Log().size(), 2u);
+}
+
+TEST(LoginLockout, AFullTableRefusesNewAddressesUntilAMinuteEnds) {
   ClearLoginFailures();
   for (uint32_t address = 1; address <= kLockoutEntries; address++)
-    for (int i = 0; i < kLockoutFailures; i++)
-      CountLoginFailure(address, address * 10);
-  EXPECT_TRUE(LoginLockedOut(1, 1000));
-  CountLoginFailure(999, 1000);  // takes address 1's entry
+    EXPECT_EQ(CountLoginFailure(address, address * 10),
+              address == kLockoutEntries ? LOCKOUT_OF_ALL_OTHERS : LOCKOUT_NONE);
   EXPECT_FALSE(LoginLockedOut(1, 1000));
-  EXPECT_TRUE(LoginLockedOut(2, 1000));
-  EXPECT_TRUE(LoginLockedOut(kLockoutEntries, 1000));
+  EXPECT_TRUE(LoginLockedOut(999, 1000));
+  EXPECT_EQ(CountLoginFailure(999, 1000), LOCKOUT_NONE);
+  // Address 1's minute ends first and makes room, which 999 fills again.
+  EXPECT_FALSE(LoginLockedOut(999, 60010));
+  EXPECT_EQ(CountLoginFailure(999, 60010), LOCKOUT_OF_ALL_OTHERS);
+  EXPECT_TRUE(LoginLockedOut(1000, 60010));
+  EXPECT_FALSE(LoginLockedOut(2, 60010));
 }
 
 }  // namespace

@@ -50,7 +50,8 @@
 
 // Windows-style status: mode 0x4000 (directory) or 0x8000, read 0400 always,
 // write 0200 unless read-only, execute 0100 for directories and .exe/.com/
-// .bat/.cmd names, the owner's bits copied to group and others; one link.
+// .bat/.cmd names, the owner's bits copied to group and others; one link
+// (none for an open file whose last name was removed or renamed over).
 // A drive's root has no times of its own: 1980-01-01 00:00 local time.
 struct _stat {
   uint32_t st_dev;
