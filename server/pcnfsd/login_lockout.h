@@ -1,9 +1,10 @@
 // Failed PCNFSD logins per client address. Ten failures within a minute lock
 // the address out until that minute ends, so AUTH can't serve as a password
-// oracle at datagram speed. The table is small and bounded, and an entry
-// leaves it only when its minute is over: failures sent from other (forged)
-// addresses can't push a locked address out. While every entry is in its
-// minute, addresses the table can't count are refused too.
+// oracle at datagram speed. The table is bounded, and an entry leaves it only
+// when its minute is over: failures sent from other (forged) addresses can't
+// push a locked address out. While every entry is in its minute, addresses the
+// table can't count are refused too; it is large enough that ordinary traffic
+// never fills it, so only a flood of forged failures costs others their logins.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 inline constexpr int kLockoutFailures = 10;
 inline constexpr DWORD kLockoutWindowMs = 60000;
-inline constexpr int kLockoutEntries = 64;
+inline constexpr int kLockoutEntries = 1024;
 
 enum LockoutStart {
   LOCKOUT_NONE,
