@@ -137,13 +137,15 @@ TEST(LoginLockout, AFullTableRefusesNewAddressesUntilAMinuteEnds) {
   for (uint32_t address = 1; address <= kLockoutEntries; address++)
     EXPECT_EQ(CountLoginFailure(address, address * 10),
               address == kLockoutEntries ? LOCKOUT_OF_ALL_OTHERS : LOCKOUT_NONE);
-  EXPECT_FALSE(LoginLockedOut(1, 1000));
-  EXPECT_TRUE(LoginLockedOut(999, 1000));
-  EXPECT_EQ(CountLoginFailure(999, 1000), LOCKOUT_NONE);
-  // Address 1's minute ends first and makes room, which 999 fills again.
-  EXPECT_FALSE(LoginLockedOut(999, 60010));
-  EXPECT_EQ(CountLoginFailure(999, 60010), LOCKOUT_OF_ALL_OTHERS);
-  EXPECT_TRUE(LoginLockedOut(1000, 60010));
+  const uint32_t stranger = kLockoutEntries + 1, another = kLockoutEntries + 2;
+  const DWORD full = kLockoutEntries * 10 + 100;
+  EXPECT_FALSE(LoginLockedOut(1, full));
+  EXPECT_TRUE(LoginLockedOut(stranger, full));
+  EXPECT_EQ(CountLoginFailure(stranger, full), LOCKOUT_NONE);
+  // Address 1's minute ends first and makes room, which the stranger fills.
+  EXPECT_FALSE(LoginLockedOut(stranger, 60010));
+  EXPECT_EQ(CountLoginFailure(stranger, 60010), LOCKOUT_OF_ALL_OTHERS);
+  EXPECT_TRUE(LoginLockedOut(another, 60010));
   EXPECT_FALSE(LoginLockedOut(2, 60010));
 }
 
