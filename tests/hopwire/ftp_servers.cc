@@ -76,7 +76,7 @@ bool VsftpdServer::Available() {
   return geteuid() == 0 && access(kVsftpd, X_OK) == 0 && getpwnam("ftp") != nullptr;
 }
 
-bool VsftpdServer::Start(int port, const std::string& banner) {
+bool VsftpdServer::Start(int port, const std::string& banner, const std::string& extra) {
   std::string dir = ScratchDirectory("vsftpd");
   if (dir.empty()) return false;
   // vsftpd refuses a chroot root that its user may write: the root is read-only
@@ -96,7 +96,8 @@ bool VsftpdServer::Start(int port, const std::string& banner) {
          << empty
          << "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\nxferlog_enable=NO\n"
             "ftpd_banner="
-         << banner << "\n";
+         << banner << "\n"
+         << extra;
   std::string configPath = dir + "/vsftpd.conf";
   if (!WriteFile(configPath, config.str())) return false;
   child_ = std::make_unique<testsupport::ChildProgram>(kVsftpd, configPath);

@@ -46,8 +46,9 @@ class VsftpdServer {
  public:
   // False when vsftpd cannot run here (not installed, not root).
   static bool Available();
-  // Anonymous users only, with a writable "pub" below a read-only root.
-  bool Start(int port, const std::string& banner);
+  // Anonymous users only, with a writable "pub" below a read-only root; `config`
+  // lines are added to its configuration.
+  bool Start(int port, const std::string& banner, const std::string& config = "");
   const std::string& root() const { return root_; }
 
  private:
