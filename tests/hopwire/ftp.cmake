@@ -4,6 +4,7 @@
 add_gtest(hopwire_ftp_test NETNS
   SOURCES
     control_connection_test.cc
+    data_connection_test.cc
     ftp_servers.cc
     interpreter_test.cc
     real_servers_test.cc

@@ -61,6 +61,13 @@ std::vector<std::string> FakeFtpServer::Received() const {
   return lines;
 }
 
+std::string FakeFtpServer::Stored() const {
+  std::ifstream in(dir_ + "/stored", std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
 bool PyftpdServer::Start(const std::string& user, const std::string& password,
                          const std::string& options) {
   root_ = ScratchDirectory("pyftpd-root");

@@ -23,6 +23,8 @@ class FakeFtpServer {
   // Every line the server received so far, escaped as the script says, and
   // "closed" after each connection.
   std::vector<std::string> Received() const;
+  // What the last "receive" data action read.
+  std::string Stored() const;
 
  private:
   std::string dir_;

@@ -15,14 +15,17 @@ A TEXT of @close closes the connection instead of answering, @silent never answe
 
 Data connections (active mode: the server connects to the address of the last
 PORT, or without one to the default data port, the control connection's peer):
-  data VERB ACTION  once VERB has been answered, the data connection does ACTION:
+  data VERB ACTION  once VERB has been answered with a preliminary reply (1xx),
+                    the data connection does ACTION
+                    (several lines for one verb act in turn, the last repeats):
                       send TEXT    sends TEXT and closes; "@pause<ms>@" in TEXT
                                    waits that long between its pieces
                       reset TEXT   sends TEXT, then resets the connection
                       stall TEXT   sends TEXT, then nothing more until ABOR
                       receive      reads until the client closes, into DIR/stored
                       none         never connects
-  after VERB TEXT   sent once the data action has ended (not when ABOR ended it)
+  after VERB TEXT   sent once the data action has ended (not when ABOR ended it);
+                    several lines for one verb answer in turn
   intruder TEXT     before each data connection, one from 127.0.0.2 sends TEXT;
                     the log says "intruder closed" when the client closed it
 ABOR (after Telnet IP and DM) stops a data action under way before it is answered.
@@ -81,12 +84,16 @@ class Script:
                     self.default = decode(rest)
                 elif kind == "data":
                     verb, _, action = rest.partition(" ")
-                    self.data[verb.upper()] = action
+                    self.data.setdefault(verb.upper(), []).append(action)
                 elif kind == "after":
                     verb, _, text = rest.partition(" ")
-                    self.after[verb.upper()] = decode(text)
+                    self.after.setdefault(verb.upper(), []).append(decode(text))
                 elif kind == "intruder":
                     self.intruder = decode(rest)
+
+    def data_action(self, verb):
+        actions = self.data[verb]
+        return actions.pop(0) if len(actions) > 1 else actions[0]
 
     def answer(self, verb):
         texts = self.answers.get(verb)
@@ -162,7 +169,8 @@ class Session:
                 elif kind == "stall":
                     self.abort.wait(60)
             if not self.abort.is_set() and verb in self.script.after:
-                self.send(self.script.after[verb])
+                afters = self.script.after[verb]
+                self.send(afters.pop(0) if len(afters) > 1 else afters[0])
         except OSError:
             pass
         finally:
@@ -170,7 +178,8 @@ class Session:
 
     def start_data(self, verb):
         self.abort.clear()
-        self.action = threading.Thread(target=self.run_data, args=(verb, self.script.data[verb]))
+        action = self.script.data_action(verb)
+        self.action = threading.Thread(target=self.run_data, args=(verb, action))
         self.action.start()
 
     def stop_data(self):
@@ -209,7 +218,7 @@ class Session:
                     silent = True
                     continue
                 self.send(answer)
-                if verb in self.script.data:
+                if verb in self.script.data and answer.startswith(b"1"):
                     self.stop_data()
                     self.start_data(verb)
 
