@@ -86,41 +86,45 @@ bool PrepareDataConnection() {
 }
 
 // The control connection is watched as well: a server that answers with its final
-// reply instead of connecting (150, then 425) would otherwise leave us waiting.
+// reply instead of connecting (150, then 425) would otherwise leave us waiting. A
+// connection already made is taken first, though: a server may connect, send all
+// its data and give its final reply before we get here.
 AcceptOutcome AcceptDataConnection() {
+  bool controlReady = session.replyIndex < session.replyCount;  // read ahead
   for (;;) {
     // A cancel that came before the wait began has no wait to end.
     if (session.abortRequested) return FailAccepting(WSAEINTR);
-    unsigned ready = 2;  // a reply already read ahead counts as the control connection's
-    if (session.replyIndex >= session.replyCount || session.replyEnded) {
-      SOCKET watched[2] = {session.listenSocket, session.controlSocket};
-      if (WaitForSockets(watched, 2, false, kNoTimeLimit, &ready) < 0)
-        return FailAccepting(WSAGetLastError());
-    }
-    if (ready & 2) {
-      if (ReadReply(false) == kReplyPreliminary) continue;
-      CloseListenSocket();
-      return AcceptOutcome::kServerEnded;
-    }
     sockaddr_in peer = {};
     int length = sizeof peer;
     SOCKET s = accept(session.listenSocket, (sockaddr*)&peer, &length);
-    if (s == INVALID_SOCKET) {
-      if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
-      return FailAccepting(WSAGetLastError());
+    if (s != INVALID_SOCKET) {
+      if (!FromServer(peer)) {
+        closesocket(s);
+        continue;
+      }
+      CloseListenSocket();
+      u_long nonBlocking = 1;
+      if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        ReportMessage(kMsgDataNonBlockError, SocketErrorText(WSAGetLastError()));
+        closesocket(s);
+        return AcceptOutcome::kFailed;
+      }
+      session.dataSocket = s;
+      return AcceptOutcome::kConnected;
     }
-    if (!FromServer(peer)) {
-      closesocket(s);
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return FailAccepting(WSAGetLastError());
+    if (controlReady) {
+      if (ReadReply(false) != kReplyPreliminary) {
+        CloseListenSocket();
+        return AcceptOutcome::kServerEnded;
+      }
+      controlReady = session.replyIndex < session.replyCount;
       continue;
     }
-    CloseListenSocket();
-    u_long nonBlocking = 1;
-    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
-      ReportMessage(kMsgDataNonBlockError, SocketErrorText(WSAGetLastError()));
-      closesocket(s);
-      return AcceptOutcome::kFailed;
-    }
-    session.dataSocket = s;
-    return AcceptOutcome::kConnected;
+    unsigned ready;
+    SOCKET watched[2] = {session.listenSocket, session.controlSocket};
+    if (WaitForSockets(watched, 2, false, kNoTimeLimit, &ready) < 0)
+      return FailAccepting(WSAGetLastError());
+    controlReady = (ready & 2) != 0;
   }
 }
