@@ -1,11 +1,7 @@
-// Aborting a retrieval as RFC 959 asks: Telnet IP and the Synch (IAC as urgent
-// data, then DM) ahead of ABOR, so a server busy sending still notices. A server
-// that reports storage trouble (552) first has one reply more to read. Many
-// servers only read ABOR once their transfer has ended, so the data connection
-// is closed before the replies are awaited: left open and unread, it would keep
-// such a server writing into it, and both sides would wait for each other.
-#include <stdint.h>
-
+// Aborting a retrieval as RFC 959 asks: Telnet IP and Synch (IAC as urgent data,
+// then DM) ahead of ABOR. Many servers read ABOR only once their transfer ends, so
+// the data connection is closed before the replies are awaited: left open and
+// unread, it would keep such a server writing, each side waiting for the other.
 #include "control/control_connection.h"
 #include "hopwire/session_state.h"
 #include "platform/winbase.h"
@@ -52,6 +48,7 @@ void AbortTransfer(SOCKET data) {
     CloseDataSocket();
   }
 
+  // A server that reports storage trouble first has one reply more.
   if (ReadReply(false) == kReplyError && session.replyCode == 552) ReadReply(false);
   ReadReply(false);
 }

@@ -74,8 +74,8 @@ bool PrepareDataConnection() {
   if (getsockname(s, (sockaddr*)&session.dataAddress, &length) != 0)
     return FailPreparing(kMsgDataGetsocknameError, s);
   if (listen(s, 1) != 0) ReportMessage(kMsgListenError, SocketErrorText(WSAGetLastError()));
-  // Non-blocking: a connection that vanishes between select and accept must not
-  // leave us in an accept of its own.
+  // Non-blocking: accept only takes a connection already made; the waiting is
+  // select's, which watches the control connection as well.
   u_long nonBlocking = 1;
   ioctlsocket(s, FIONBIO, &nonBlocking);
   session.listenSocket = s;
