@@ -93,29 +93,22 @@ class RealTransfers : public hopwiretest::SlaveSession {
                                          commands + "' </dev/null"));
   }
 
-  // korftp started on these commands, to be interrupted while they run.
-  std::unique_ptr<testsupport::ChildProgram> StartKorftp(const std::string& commands) {
+  // korftp on these commands, interrupted (Ctrl-C) `delayMs` after it showed a
+  // line that starts with `start`: every line it showed after that one.
+  std::string KorftpInterrupted(const std::string& commands, const std::string& start,
+                                int delayMs) {
     controller_.CloseWindow();
     std::string script = drive_ + "/../korftp-" + std::to_string(getpid()) + ".sh";
     std::ofstream(script) << "exec " << KORFTP << " -s " << HOPWIRE << " -c '" << commands
                           << "' </dev/null\n";
-    return std::make_unique<testsupport::ChildProgram>("/bin/sh", script, true);
-  }
-
-  // Reads korftp's lines up to one that starts with `start`, sends Ctrl-C after
-  // `delayMs`, and returns every line after that one.
-  std::string InterruptAfter(testsupport::ChildProgram& korftp, const std::string& start,
-                             int delayMs) {
-    std::string line;
-    do {
-      line = korftp.Line(20000);
-    } while (line.rfind(start, 0) != 0 && line != "<eof>" && line != "<timeout>");
+    testsupport::ChildProgram korftp("/bin/sh", script, true);
+    std::string line, rest;
+    while ((line = korftp.Line(20000)).rfind(start, 0) != 0 && line[0] != '<') {
+    }
     EXPECT_EQ(line.rfind(start, 0), 0u) << line;
     usleep(delayMs * 1000);
     kill(korftp.pid(), SIGINT);
-    std::string rest;
-    for (line = korftp.Line(20000); line != "<eof>" && line != "<timeout>";
-         line = korftp.Line(20000))
+    while ((line = korftp.Line(20000)) != "<eof>" && line != "<timeout>")
       rest += line + "\n";
     EXPECT_EQ(korftp.Wait(10000), 0);
     return Normalized(rest);
@@ -125,75 +118,52 @@ class RealTransfers : public hopwiretest::SlaveSession {
   VsftpdServer vsftpd_;
 };
 
+const char kPort[] = "200 PORT command successful. Consider using PASV.\n";
+
+// What korftp shows of one retrieval or store from vsftpd.
+std::string Retrieved(const std::string& name, size_t size) {
+  std::string n = std::to_string(size);
+  return kPort +
+         ("150 Opening BINARY mode data connection for " + name + " (" + n +
+          " bytes).\n226 Transfer complete.\n") +
+         (size ? "Received " + n + " bytes in S seconds. Transfer rate R Kb/s\n" : "");
+}
+std::string Stored(size_t size) {
+  return kPort + std::string("150 Ok to send data.\n226 Transfer complete.\n") +
+         (size ? "1 Sent " + std::to_string(size) + " bytes in S seconds. Transfer rate R Kb/s\n"
+               : "");
+}
+
 TEST_F(RealTransfers, FilesCrossBothWaysByteForByteInAsciiAndBinary) {
   if (!StartVsftpd()) GTEST_SKIP() << "vsftpd cannot run here";
   std::string lines, crlf;
   LineEndFile(&lines, &crlf);
   std::string big = RandomBytes(kBigSize, 1);
-  ASSERT_TRUE(WriteFile(Served("empty.bin"), ""));
-  ASSERT_TRUE(WriteFile(Served("one.bin"), "x"));
-  ASSERT_TRUE(WriteFile(Served("lines.txt"), lines));
-  ASSERT_TRUE(WriteFile(Served("big.bin"), big));
-  std::string size = std::to_string(lines.size());
-  std::string output = Korftp(
-      std::string(kLogin) +
-      "get empty.bin; get one.bin; get lines.txt; binary; get lines.txt lines.bin; recv big.bin; "
-      "cd pub; put big.bin; send lines.bin lines.txt; put empty.bin; put one.bin joined.txt; "
-      "append lines.bin joined.txt; ascii; put lines.txt crlf.txt; bye");
-  const std::string port = "200 PORT command successful. Consider using PASV.\n";
-  const std::string big100 = "104857600";
-  EXPECT_EQ(output,
-            "200 Initialization of Winsock succeeded\n"
-            "ftp> open 127.0.0.1 2121\n200 Connected to 127.0.0.1.\n220 Scratch server ready.\n"
-            "ftp> user anonymous xxxxxx\n331 Please specify the password.\n230 Login successful.\n"
-            "ftp> get empty.bin\nlocal: empty.bin 1remote: empty.bin\n" +
-                port +
-                "150 Opening BINARY mode data connection for empty.bin (0 bytes).\n"
-                "226 Transfer complete.\n"
-                "ftp> get one.bin\nlocal: one.bin 1remote: one.bin\n" +
-                port +
-                "150 Opening BINARY mode data connection for one.bin (1 bytes).\n"
-                "226 Transfer complete.\n"
-                "Received 1 bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> get lines.txt\nlocal: lines.txt 1remote: lines.txt\n" +
-                port + "150 Opening BINARY mode data connection for lines.txt (" + size +
-                " bytes).\n226 Transfer complete.\nReceived " + size +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> binary\n200 Switching to Binary mode.\n"
-                "ftp> get lines.txt lines.bin\n" +
-                port + "150 Opening BINARY mode data connection for lines.txt (" + size +
-                " bytes).\n226 Transfer complete.\nReceived " + size +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> recv big.bin\nlocal: big.bin 1remote: big.bin\n" +
-                port + "150 Opening BINARY mode data connection for big.bin (" + big100 +
-                " bytes).\n226 Transfer complete.\nReceived " + big100 +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> cd pub\n250 Directory successfully changed.\n"
-                "ftp> put big.bin\nlocal: big.bin remote: big.bin\n" +
-                port +
-                "150 Ok to send data.\n226 Transfer complete.\n"
-                "1 Sent " +
-                big100 +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> send lines.bin lines.txt\n" +
-                port + "150 Ok to send data.\n226 Transfer complete.\n1 Sent " + size +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> put empty.bin\nlocal: empty.bin remote: empty.bin\n" +
-                port +
-                "150 Ok to send data.\n226 Transfer complete.\n"
-                "ftp> put one.bin joined.txt\n" +
-                port +
-                "150 Ok to send data.\n226 Transfer complete.\n"
-                "1 Sent 1 bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> append lines.bin joined.txt\n" +
-                port + "150 Ok to send data.\n226 Transfer complete.\n1 Sent " + size +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> ascii\n200 Switching to ASCII mode.\n"
-                "ftp> put lines.txt crlf.txt\n" +
-                port + "150 Ok to send data.\n226 Transfer complete.\n1 Sent " +
-                std::to_string(crlf.size()) +
-                " bytes in S seconds. Transfer rate R Kb/s\n"
-                "ftp> bye\n221 Goodbye.\n");
+  ASSERT_TRUE(WriteFile(Served("empty.bin"), "") && WriteFile(Served("one.bin"), "x") &&
+              WriteFile(Served("lines.txt"), lines) && WriteFile(Served("big.bin"), big));
+  EXPECT_EQ(
+      Korftp(std::string(kLogin) +
+             "get empty.bin; get one.bin; get lines.txt; binary; get lines.txt lines.bin; "
+             "recv big.bin; cd pub; put big.bin; send lines.bin lines.txt; put empty.bin; "
+             "put one.bin joined.txt; append lines.bin joined.txt; ascii; "
+             "put lines.txt crlf.txt; bye"),
+      "200 Initialization of Winsock succeeded\nftp> open 127.0.0.1 2121\n"
+      "200 Connected to 127.0.0.1.\n220 Scratch server ready.\n"
+      "ftp> user anonymous xxxxxx\n331 Please specify the password.\n"
+      "230 Login successful.\nftp> get empty.bin\nlocal: empty.bin 1remote: empty.bin\n" +
+          Retrieved("empty.bin", 0) + "ftp> get one.bin\nlocal: one.bin 1remote: one.bin\n" +
+          Retrieved("one.bin", 1) + "ftp> get lines.txt\nlocal: lines.txt 1remote: lines.txt\n" +
+          Retrieved("lines.txt", lines.size()) +
+          "ftp> binary\n200 Switching to Binary mode.\nftp> get lines.txt lines.bin\n" +
+          Retrieved("lines.txt", lines.size()) +
+          "ftp> recv big.bin\nlocal: big.bin 1remote: big.bin\n" + Retrieved("big.bin", kBigSize) +
+          "ftp> cd pub\n250 Directory successfully changed.\n"
+          "ftp> put big.bin\nlocal: big.bin remote: big.bin\n" +
+          Stored(kBigSize) + "ftp> send lines.bin lines.txt\n" + Stored(lines.size()) +
+          "ftp> put empty.bin\nlocal: empty.bin remote: empty.bin\n" + Stored(0) +
+          "ftp> put one.bin joined.txt\n" + Stored(1) + "ftp> append lines.bin joined.txt\n" +
+          Stored(lines.size()) + "ftp> ascii\n200 Switching to ASCII mode.\n" +
+          "ftp> put lines.txt crlf.txt\n" + Stored(crlf.size()) + "ftp> bye\n221 Goodbye.\n");
   EXPECT_EQ(ReadFile(drive_ + "/empty.bin"), "");
   EXPECT_EQ(ReadFile(drive_ + "/one.bin"), "x");
   EXPECT_TRUE(ReadFile(drive_ + "/lines.txt") == crlf);  // LF, CR, LF CR arrive as CR LF
@@ -223,7 +193,7 @@ TEST_F(RealTransfers, ListingsGoToTheControllerOrToALocalFile) {
                                                "\\d\\d:\\d\\d (a|b|c d)\\.txt\n){3}"
                                                "d[-rwx]{9} +2 \\d+ +\\d+ +\\d+ .* pub\n")))
       << dir;
-  const std::string port = "200 PORT command successful. Consider using PASV.\n";
+  const std::string port = kPort;
   std::string listed = "150 Here comes the directory listing.\n";
   std::string sent = "226 Directory send OK.\n";
   // The server's type is known once SYST has named it: then a listing may go to a
@@ -295,8 +265,8 @@ TEST_F(RealTransfers, CtrlCEndsADownloadAtTheNextBlockAndTheSessionGoesOn) {
   if (!StartVsftpd("anon_max_rate=2000000\n")) GTEST_SKIP() << "vsftpd cannot run here";
   std::string big = RandomBytes(32 << 20, 3);
   ASSERT_TRUE(WriteFile(Served("big.bin"), big));
-  auto korftp = StartKorftp(std::string(kLogin) + "binary; get big.bin; pwd; bye");
-  std::string rest = InterruptAfter(*korftp, "150 Opening BINARY mode", 500);
+  std::string rest =
+      KorftpInterrupted(std::string(kLogin) + "binary; get big.bin; pwd; bye", "150 Opening", 500);
   std::smatch received;
   ASSERT_TRUE(std::regex_match(
       rest, received,
@@ -320,9 +290,9 @@ TEST_F(RealTransfers, CtrlCEndsTheWaitForTheDataConnection) {
                    "on PORT 200 PORT ok\\r\\n\non RETR 150 Opening\\r\\n\ndata RETR none\n"
                    "on ABOR 426 Aborted\\r\\n226 Abort done\\r\\n\non PWD 257 \"/\"\\r\\n\n"
                    "on QUIT 221 Bye\\r\\n\n"));
-  auto korftp = StartKorftp("open 127.0.0.1 " + std::to_string(server.port()) +
-                            "; user a b; get f; pwd; bye");
-  EXPECT_EQ(InterruptAfter(*korftp, "150 Opening", 200),
+  EXPECT_EQ(KorftpInterrupted(
+                "open 127.0.0.1 " + std::to_string(server.port()) + "; user a b; get f; pwd; bye",
+                "150 Opening", 200),
             "515 data connection accept error: Interrupted system call426 Aborted\n"
             "226 Abort done\n"
             "ftp> pwd\n257 \"/\"\nftp> bye\n221 Bye\n");
