@@ -18,7 +18,7 @@ inline constexpr int kMaxHeldRequests = 64;
 inline constexpr int kHostNameSize = 81;       // 80 characters
 inline constexpr int kReplyBufferSize = 2048;  // control connection bytes read ahead
 inline constexpr int kByteSizeTextSize = 4;
-inline constexpr int kTransferBufferSize = 65536;  // one received or stored block
+inline constexpr int kTransferBufferSize = 262144;  // one received or stored block
 inline constexpr int kControllerLineSize = 128;    // 125 characters, "\r\n" and the terminator
 
 // A filter of listing lines: a line in, its replacement out, or null to leave it as
