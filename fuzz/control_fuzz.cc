@@ -133,6 +133,12 @@ void ReportMessage(UINT number, ...) {
 void ReportNumber(WORD, LONG) {}
 void ReportNotice(WORD) {}
 void ReportExpectedSize(const char*) {}
+// WinSock is never started, so no data connection is ever made.
+void TransferStarted() {}
+void TransferFinished(LONG, LONG) {}
+PollResult PollDuringTransfer() {
+  return PollResult::kGoOn;
+}
 
 // ---- The entry.
 

@@ -18,6 +18,8 @@ inline constexpr int kMaxHeldRequests = 64;
 inline constexpr int kHostNameSize = 81;       // 80 characters
 inline constexpr int kReplyBufferSize = 2048;  // control connection bytes read ahead
 inline constexpr int kByteSizeTextSize = 4;
+inline constexpr int kTransferBufferSize = 262144;  // one received or stored block
+inline constexpr int kControllerLineSize = 128;    // 125 characters, "\r\n" and the terminator
 
 // A filter of listing lines: a line in, its replacement out, or null to leave it as
 // it is.
@@ -103,8 +105,13 @@ struct SessionState {
   ServerType serverType = ServerType::Unix;
   ListingState listing = {};
 
-  // ---- Data connection (the transfers own it; closing a session closes it too).
+  // ---- Data connection and transfers (closing a session closes both sockets too).
   SOCKET listenSocket = INVALID_SOCKET;
+  SOCKET dataSocket = INVALID_SOCKET;  // the accepted data connection
+  sockaddr_in dataAddress = {};        // the listening socket's own address
+  char transferBuffer[kTransferBufferSize] = {};
+  char listingLine[kControllerLineSize] = {};  // a line on its way to the controller
+  int listingLength = 0;
 };
 
 extern SessionState session;

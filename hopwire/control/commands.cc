@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <initializer_list>
+
 #include "control/control_connection.h"
 #include "hopwire/session_state.h"
 #include "shell/message_ids.h"
@@ -15,9 +17,11 @@ namespace {
 
 constexpr int kCommandSize = 1024;  // the line end included
 
-void CloseListenSocket() {
-  if (session.listenSocket != INVALID_SOCKET) closesocket(session.listenSocket);
-  session.listenSocket = INVALID_SOCKET;
+void CloseDataSockets() {
+  for (SOCKET* s : {&session.listenSocket, &session.dataSocket}) {
+    if (*s != INVALID_SOCKET) closesocket(*s);
+    *s = INVALID_SOCKET;
+  }
 }
 
 // The command as a line may quote it: "PASS" and x for each character after it.
@@ -64,7 +68,7 @@ int SendCommand(const char* format, ...) {
   if (sent == 0) {
     ReportMessage(kMsgPeerClosed);
     session.connected = false;
-    CloseListenSocket();
+    CloseDataSockets();
     closesocket(session.controlSocket);
     session.controlSocket = INVALID_SOCKET;
     return kReplyNone;

@@ -19,6 +19,7 @@ void CloseSession() {
   SendCommand("QUIT");
   Close(&session.controlSocket, false);
   Close(&session.listenSocket, false);
+  Close(&session.dataSocket, false);
   session.connected = false;
 }
 
@@ -27,5 +28,6 @@ void DropConnection() {
   if (!session.connected) return;
   Close(&session.controlSocket, true);
   Close(&session.listenSocket, true);
+  Close(&session.dataSocket, true);
   session.connected = false;
 }

@@ -4,7 +4,8 @@
 #pragma once
 
 // command: "RETR", "LIST" or "NLST"; remote may be null (a listing of the current
-// directory). 1 when the transfer ran to its end, 0 otherwise.
+// directory). 1 when the transfer ran to its end and the server confirmed it
+// (a final reply of class 2), 0 otherwise.
 int ReceiveFile(const char* command, const char* local, const char* remote, const char* mode,
                 bool showNames);
 // command: "STOR", "STOU" or "APPE"; remote may be null.

@@ -4,9 +4,11 @@
 add_gtest(hopwire_ftp_test NETNS
   SOURCES
     control_connection_test.cc
+    data_connection_test.cc
     ftp_servers.cc
     interpreter_test.cc
     real_servers_test.cc
+    real_transfers_test.cc
     ${PROJECT_SOURCE_DIR}/tests/platform/net_private_files.cc
   LIBS hopwire_test_support)
 target_compile_definitions(hopwire_ftp_test PRIVATE

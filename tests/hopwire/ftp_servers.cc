@@ -61,6 +61,13 @@ std::vector<std::string> FakeFtpServer::Received() const {
   return lines;
 }
 
+std::string FakeFtpServer::Stored() const {
+  std::ifstream in(dir_ + "/stored", std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
 bool PyftpdServer::Start(const std::string& user, const std::string& password,
                          const std::string& options) {
   root_ = ScratchDirectory("pyftpd-root");
@@ -76,7 +83,7 @@ bool VsftpdServer::Available() {
   return geteuid() == 0 && access(kVsftpd, X_OK) == 0 && getpwnam("ftp") != nullptr;
 }
 
-bool VsftpdServer::Start(int port, const std::string& banner) {
+bool VsftpdServer::Start(int port, const std::string& banner, const std::string& extra) {
   std::string dir = ScratchDirectory("vsftpd");
   if (dir.empty()) return false;
   // vsftpd refuses a chroot root that its user may write: the root is read-only
@@ -96,7 +103,8 @@ bool VsftpdServer::Start(int port, const std::string& banner) {
          << empty
          << "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\nxferlog_enable=NO\n"
             "ftpd_banner="
-         << banner << "\n";
+         << banner << "\n"
+         << extra;
   std::string configPath = dir + "/vsftpd.conf";
   if (!WriteFile(configPath, config.str())) return false;
   child_ = std::make_unique<testsupport::ChildProgram>(kVsftpd, configPath);

@@ -23,6 +23,8 @@ class FakeFtpServer {
   // Every line the server received so far, escaped as the script says, and
   // "closed" after each connection.
   std::vector<std::string> Received() const;
+  // What the last "receive" data action read.
+  std::string Stored() const;
 
  private:
   std::string dir_;
@@ -46,8 +48,9 @@ class VsftpdServer {
  public:
   // False when vsftpd cannot run here (not installed, not root).
   static bool Available();
-  // Anonymous users only, with a writable "pub" below a read-only root.
-  bool Start(int port, const std::string& banner);
+  // Anonymous users only, with a writable "pub" below a read-only root; `config`
+  // lines are added to its configuration.
+  bool Start(int port, const std::string& banner, const std::string& config = "");
   const std::string& root() const { return root_; }
 
  private:
