@@ -2,6 +2,13 @@
 // any class name is safe on disk and matches without regard to case. Everything
 // is reached from the desktop's descriptor, and entries are never followed as
 // links. A search asks each owning process once, however many entries it left.
+// The last window found for a class is remembered with its entry and a pidfd
+// of its owner: while the entry stands and the owner lives, the next search
+// for that class costs a status call and a poll, not a directory scan and a
+// probe of every owner, and within kTrustMs of that check nothing at all (a
+// program that reports each line to a window it finds anew would otherwise
+// spend most of its time here). A window found can be gone the moment after
+// in any case; a send to it then fails as it would have anyway.
 #include "ipc/window_registry.h"
 
 #include <ctype.h>
@@ -11,6 +18,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <time.h>
 
 #include <map>
 #include <string>
@@ -47,6 +58,46 @@ bool ParseEntry(const char* name, HWND* hwnd) {
   if (errno || !end || *end || value == 0) return false;
   *hwnd = (HWND)(uintptr_t)value;
   return true;
+}
+
+constexpr uint64_t kTrustMs = 20;
+
+struct FoundWindow {
+  HWND hwnd;
+  std::string entry;  // its path below the desktop
+  int ownerFd;        // a pidfd: readable once the owner has ended
+  uint64_t checkedMs;
+};
+
+uint64_t NowMs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (uint64_t)now.tv_sec * 1000 + (uint64_t)now.tv_nsec / 1000000;
+}
+constexpr size_t kRememberedClasses = 8;
+std::map<std::string, FoundWindow> remembered;  // by class directory
+
+void Forget(std::map<std::string, FoundWindow>::iterator it) {
+  Sys().close(it->second.ownerFd);
+  remembered.erase(it);
+}
+
+bool StillThere(FoundWindow* found) {
+  uint64_t now = NowMs();
+  if (now - found->checkedMs < kTrustMs) return true;
+  struct stat st;
+  if (Sys().fstatat(DesktopFd(), found->entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  pollfd owner = {found->ownerFd, POLLIN, 0};
+  if (poll(&owner, 1, 0) != 0) return false;
+  found->checkedMs = now;
+  return true;
+}
+
+void Remember(const std::string& dir, HWND hwnd) {
+  int ownerFd = Sys().pidfdOpen(OwnerOf(hwnd), 0);
+  if (ownerFd < 0) return;
+  if (remembered.size() >= kRememberedClasses) Forget(remembered.begin());
+  remembered[dir] = {hwnd, dir + "/" + EntryName(hwnd), ownerFd, NowMs()};
 }
 
 // A directory under the desktop, as a stream of entries (nullptr when missing).
@@ -107,8 +158,14 @@ void WithdrawWindow(HWND hwnd) {
 
 HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>& wanted) {
   if (!className || DesktopFd() < 0) return nullptr;
+  std::string dir = ClassDirectory(className);
+  auto cached = remembered.find(dir);
+  if (cached != remembered.end()) {
+    if (StillThere(&cached->second) && wanted(cached->second.hwnd)) return cached->second.hwnd;
+    Forget(cached);
+  }
   int dirFd;
-  DIR* entries = OpenDirectory(ClassDirectory(className), &dirFd);
+  DIR* entries = OpenDirectory(dir, &dirFd);
   if (!entries) return nullptr;
   std::map<pid_t, bool> alive;
   HWND found = nullptr;
@@ -128,6 +185,7 @@ HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>&
     }
   }
   closedir(entries);
+  if (found) Remember(dir, found);
   return found;
 }
 

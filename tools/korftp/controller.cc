@@ -63,7 +63,7 @@ void PrintLine(Controller* c, std::string line) {
   }
   HideProgressBar(&c->bar);
   WriteAbovePrompt(&c->source, line.c_str());
-  fflush(stdout);
+  if (c->flushEachLine) fflush(stdout);
   if (!line.empty()) c->atLineStart = line.back() == '\n';
   if (c->atLineStart) RedrawProgressBar(&c->bar);
 }
@@ -155,6 +155,7 @@ void OnReport(Controller* c, WPARAM wParam, LPARAM lParam) {
   c->lastWord = GetTickCount();
   if (wParam == kStarting) return;
   if (wParam == kDone) {
+    fflush(stdout);
     if (c->phase == Phase::kBusy) {
       if (c->countsClass) c->lastClass = c->requestClass;
       c->phase = Phase::kIdle;
@@ -270,6 +271,7 @@ LRESULT CALLBACK ControllerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       OnCtrlC(c);
       return 0;
     case WM_TIMER:
+      fflush(stdout);
       OnCheck(c);
       return 0;
     case WM_CLOSE:
@@ -346,6 +348,7 @@ bool WaitForSlaveWindow(Controller* c) {
 
 bool StartController(Controller* c, const KorftpOptions& options) {
   c->idleLimitMs = options.idleLimitSeconds * 1000;
+  c->flushEachLine = isatty(STDOUT_FILENO);
   InitProgressBar(&c->bar);
   if (FindWindow(kControllerClass, nullptr)) {
     fputs(

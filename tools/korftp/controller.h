@@ -38,6 +38,10 @@ struct Controller {
   bool cancelling = false;
   DWORD phaseSince = 0;
   bool atLineStart = true;
+  // To a terminal each line shows at once; to a pipe or file lines are flushed
+  // at the end of each command and every check tick, so a listing's lines don't
+  // each cost a write while hopwire waits for them to be taken.
+  bool flushEachLine = true;
   bool endAfterRequest = false;
   bool countsClass = false;  // the running request is a command line
   int requestClass = 0;      // of the last numbered line of the running command
