@@ -5,6 +5,7 @@
 
 #include <ctype.h>
 #include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -53,6 +54,16 @@ int ReplyClass(const std::string& line) {
     return 0;
   if (line.size() > 3 && !strchr(" -\r\n", line[3])) return 0;
   return line[0] - '0';
+}
+
+// korftp's own remarks: whatever hopwire reported before them shows first.
+void Remark(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Remark(const char* format, ...) {
+  fflush(stdout);
+  va_list arguments;
+  va_start(arguments, format);
+  vfprintf(stderr, format, arguments);
+  va_end(arguments);
 }
 
 void PrintLine(Controller* c, std::string line) {
@@ -106,7 +117,7 @@ void Finish(Controller* c) {
 
 void GiveUp(Controller* c, const char* why) {
   HideProgressBar(&c->bar);
-  fprintf(stderr, "korftp: %s; ending it\n", why);
+  Remark("korftp: %s; ending it\n", why);
   KillSlave(&c->process);
   c->slaveVanished = true;
   Finish(c);
@@ -140,7 +151,7 @@ void Advance(Controller* c) {
     }
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     if (line.size() > kMaxCommand) {
-      fprintf(stderr, "korftp: a command line holds at most %zu characters\n", kMaxCommand);
+      Remark("korftp: a command line holds at most %zu characters\n", kMaxCommand);
       c->lastClass = 5;
       continue;
     }
@@ -170,7 +181,7 @@ void OnReport(Controller* c, WPARAM wParam, LPARAM lParam) {
   if (code == 503 || code == 511) {
     if (!lParam || !c->outputView) {
       HideProgressBar(&c->bar);
-      fputs("korftp: (hopwire could not prepare a line)\n", stderr);
+      Remark("korftp: (hopwire could not prepare a line)\n");
       return;
     }
     PrintLine(c, std::string(c->outputView, strnlen(c->outputView, kChannelSize - 1)));
@@ -186,7 +197,7 @@ void OnSlaveEnded(Controller* c) {
   }
   if (c->phase != Phase::kStopping) {
     HideProgressBar(&c->bar);
-    fprintf(stderr, "korftp: hopwire ended (%s)\n", DescribeEnd(c->process).c_str());
+    Remark("korftp: hopwire ended (%s)\n", DescribeEnd(c->process).c_str());
     c->slaveVanished = true;
   }
   CloseCommandSource(&c->source);
@@ -237,8 +248,7 @@ void OnCheck(Controller* c) {
         GiveUp(c, "hopwire did not finish the cancelled command");
       } else if (!c->cancelling && c->idleLimitMs && now - c->lastWord > (DWORD)c->idleLimitMs) {
         HideProgressBar(&c->bar);
-        fprintf(stderr, "korftp: nothing from hopwire for %d s; cancelling\n",
-                c->idleLimitMs / 1000);
+        Remark("korftp: nothing from hopwire for %d s; cancelling\n", c->idleLimitMs / 1000);
         SendCancel(c);
       }
       return;
@@ -328,19 +338,19 @@ bool WaitForSlaveWindow(Controller* c) {
       DWORD owner = 0;
       GetWindowThreadProcessId(slave, &owner);
       if ((pid_t)owner != c->process.pid) {
-        fputs("korftp: another hopwire runs on this desktop\n", stderr);
+        Remark("korftp: another hopwire runs on this desktop\n");
         return false;
       }
       c->slave = slave;
       return true;
     }
     if (SlaveEnded(&c->process)) {
-      fprintf(stderr, "korftp: hopwire ended at its start (%s)\n", DescribeEnd(c->process).c_str());
+      Remark("korftp: hopwire ended at its start (%s)\n", DescribeEnd(c->process).c_str());
       return false;
     }
     Sleep(10);
   }
-  fputs("korftp: hopwire did not show its window\n", stderr);
+  Remark("korftp: hopwire did not show its window\n");
   return false;
 }
 
@@ -358,7 +368,7 @@ bool StartController(Controller* c, const KorftpOptions& options) {
     return false;
   }
   if (!EndLingeringSlave()) {
-    fputs("korftp: a hopwire of another session does not end\n", stderr);
+    Remark("korftp: a hopwire of another session does not end\n");
     return false;
   }
   WNDCLASS wc{};
@@ -372,12 +382,12 @@ bool StartController(Controller* c, const KorftpOptions& options) {
   current = c;
   SetConsoleCtrlHandler(OnConsoleCtrl, TRUE);
   if (!MapChannels(c)) {
-    fputs("korftp: cannot make the channels FtpChannel1 and FtpChannel2\n", stderr);
+    Remark("korftp: cannot make the channels FtpChannel1 and FtpChannel2\n");
     return false;
   }
   std::string program = FindSlaveProgram(options.slaveProgram.c_str());
   if (!StartSlaveProcess(program, &c->process)) {
-    fprintf(stderr, "korftp: cannot start %s: %s\n", program.c_str(), strerror(errno));
+    Remark("korftp: cannot start %s: %s\n", program.c_str(), strerror(errno));
     return false;
   }
   if (!WaitForSlaveWindow(c)) return false;
