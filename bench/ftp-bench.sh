@@ -9,12 +9,9 @@
 #   bench/ftp-bench.sh [trials]
 set -eu
 cd "$(dirname "$0")/.."
-scripts/deps
 trials=${1:-5}
 build=build/release
-cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build $build --target hopwire korftp >/dev/null
+bench/release-tree.sh hopwire korftp
 korftp=$PWD/$build/bin/korftp
 hopwire=$PWD/$build/bin/hopwire
 

@@ -8,13 +8,10 @@
 #   bench/nfs-bench.sh [seconds per measurement] [calls in flight]
 set -eu
 cd "$(dirname "$0")/.."
-scripts/deps
 seconds=${1:-3}
 window=${2:-32}
 build=build/release
-cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build $build --target tolmid nfs_load udp_echo >/dev/null
+bench/release-tree.sh tolmid nfs_load udp_echo
 load=$PWD/$build/bench/nfs_load
 echo_server=$PWD/$build/bench/udp_echo
 tolmid=$PWD/$build/server/shell/tolmid

@@ -6,13 +6,10 @@
 #   bench/rpc-bench.sh [seconds per measurement] [calls in flight]
 set -eu
 cd "$(dirname "$0")/.."
-scripts/deps
 seconds=${1:-3}
 window=${2:-32}
 build=build/release
-cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build $build --target rpc_load udp_echo rpc_host >/dev/null
+bench/release-tree.sh rpc_load udp_echo rpc_host
 load=$PWD/$build/bench/rpc_load
 echo_server=$PWD/$build/bench/udp_echo
 host=$PWD/$build/tests/server/rpc_host

@@ -2,13 +2,13 @@
 // any class name is safe on disk and matches without regard to case. Everything
 // is reached from the desktop's descriptor, and entries are never followed as
 // links. A search asks each owning process once, however many entries it left.
-// The last window found for a class is remembered with its entry and a pidfd
-// of its owner: while the entry stands and the owner lives, the next search
-// for that class costs a status call and a poll, not a directory scan and a
-// probe of every owner, and within kTrustMs of that check nothing at all (a
-// program that reports each line to a window it finds anew would otherwise
-// spend most of its time here). A window found can be gone the moment after
-// in any case; a send to it then fails as it would have anyway.
+// The last window found for a class is remembered: while its entry stands and
+// its owner's endpoint answers, the next search for that class costs a status
+// call and that probe, not a directory scan and a probe of every owner, and
+// within kTrustMs of the last check nothing at all (a program that reports
+// each line to a window it finds anew would otherwise spend most of its time
+// here). A window found can be gone the moment after in any case; a send to
+// it then fails as it would have anyway.
 #include "ipc/window_registry.h"
 
 #include <ctype.h>
@@ -19,7 +19,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -65,7 +64,6 @@ constexpr uint64_t kTrustMs = 20;
 struct FoundWindow {
   HWND hwnd;
   std::string entry;  // its path below the desktop
-  int ownerFd;        // a pidfd: readable once the owner has ended
   uint64_t checkedMs;
 };
 
@@ -77,27 +75,20 @@ uint64_t NowMs() {
 constexpr size_t kRememberedClasses = 8;
 std::map<std::string, FoundWindow> remembered;  // by class directory
 
-void Forget(std::map<std::string, FoundWindow>::iterator it) {
-  Sys().close(it->second.ownerFd);
-  remembered.erase(it);
-}
-
 bool StillThere(FoundWindow* found) {
   uint64_t now = NowMs();
   if (now - found->checkedMs < kTrustMs) return true;
   struct stat st;
-  if (Sys().fstatat(DesktopFd(), found->entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  pollfd owner = {found->ownerFd, POLLIN, 0};
-  if (poll(&owner, 1, 0) != 0) return false;
+  if (Sys().fstatat(DesktopFd(), found->entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !EndpointAlive(OwnerOf(found->hwnd)))
+    return false;
   found->checkedMs = now;
   return true;
 }
 
 void Remember(const std::string& dir, HWND hwnd) {
-  int ownerFd = Sys().pidfdOpen(OwnerOf(hwnd), 0);
-  if (ownerFd < 0) return;
-  if (remembered.size() >= kRememberedClasses) Forget(remembered.begin());
-  remembered[dir] = {hwnd, dir + "/" + EntryName(hwnd), ownerFd, NowMs()};
+  if (remembered.size() >= kRememberedClasses) remembered.erase(remembered.begin());
+  remembered[dir] = {hwnd, dir + "/" + EntryName(hwnd), NowMs()};
 }
 
 // A directory under the desktop, as a stream of entries (nullptr when missing).
@@ -162,7 +153,7 @@ HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>&
   auto cached = remembered.find(dir);
   if (cached != remembered.end()) {
     if (StillThere(&cached->second) && wanted(cached->second.hwnd)) return cached->second.hwnd;
-    Forget(cached);
+    remembered.erase(cached);
   }
   int dirFd;
   DIR* entries = OpenDirectory(dir, &dirFd);

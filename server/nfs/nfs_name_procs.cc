@@ -51,6 +51,17 @@ PathNode* ExistingChild(NameTarget* target) {
   return child;
 }
 
+// The handle and attributes of what was just made; without a node for it, what
+// was made goes again.
+uint32_t MadeReply(RpcRequest* request, NameTarget* target, int (*undo)(const char*)) {
+  PathNode* child = ExistingChild(target);
+  if (!child) {
+    undo(target->path);
+    return StatusReply(request, NFSERR_IO);
+  }
+  return HandleReply(request, child, &target->directory);
+}
+
 }  // namespace
 
 uint32_t NfsLookup(RpcRequest* request) {
@@ -69,12 +80,7 @@ uint32_t NfsCreate(RpcRequest* request) {
   int fd = _open(target.path, _O_CREAT | _O_TRUNC | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) return StatusReply(request, NFSERR_IO);
   _close(fd);
-  PathNode* child = ExistingChild(&target);
-  if (!child) {
-    _unlink(target.path);
-    return StatusReply(request, NFSERR_IO);
-  }
-  return HandleReply(request, child, &target.directory);
+  return MadeReply(request, &target, _unlink);
 }
 
 uint32_t NfsMkdir(RpcRequest* request) {
@@ -82,12 +88,7 @@ uint32_t NfsMkdir(RpcRequest* request) {
   if (NfsStatus status = ResolveName(request, 0, ACCESS_WRITE, NAME_ACT, NFSERR_ACCES, &target))
     return StatusReply(request, status);
   if (_mkdir(target.path) != 0) return StatusReply(request, NFSERR_NOENT);
-  PathNode* child = ExistingChild(&target);
-  if (!child) {
-    _rmdir(target.path);
-    return StatusReply(request, NFSERR_IO);
-  }
-  return HandleReply(request, child, &target.directory);
+  return MadeReply(request, &target, _rmdir);
 }
 
 uint32_t NfsRemove(RpcRequest* request) {
