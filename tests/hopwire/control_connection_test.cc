@@ -351,9 +351,7 @@ TEST_F(ControlConnection, WithoutAPortTheServicesPortOr21IsUsed) {
 // A listing on a server of unknown type enters the directory first and lists it
 // without an argument; once the type is known the directory goes with LIST.
 TEST_F(ControlConnection, ListingsEnterTheDirectoryOnServersOfUnknownType) {
-  std::string drive = hopwiretest::ScratchDirectory("drive-c");
-  ASSERT_FALSE(drive.empty());
-  setenv("PLATFORM_DRIVES", ("c=" + drive).c_str(), 1);
+  MapDriveC();
   Serve(std::string(kLoggedIn) +
         "on CWD 250 Moved\\r\\n\n"
         "on CWD 550 No such directory\\r\\n\n"

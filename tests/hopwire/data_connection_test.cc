@@ -41,13 +41,11 @@ class DataConnection : public SlaveSession {
  protected:
   void SetUp() override {
     SlaveSession::SetUp();
-    drive_ = hopwiretest::ScratchDirectory("drive-c");
-    ASSERT_FALSE(drive_.empty());
-    setenv("PLATFORM_DRIVES", ("c=" + drive_).c_str(), 1);
+    MapDriveC();
     setenv("HOPWIRE_DATA_WAIT_MS", "500", 1);
   }
   void TearDown() override {
-    unsetenv("PLATFORM_DRIVES");
+    SlaveSession::TearDown();
     unsetenv("HOPWIRE_DATA_WAIT_MS");
   }
 
@@ -78,7 +76,6 @@ class DataConnection : public SlaveSession {
     return in ? contents.str() : "<missing>";
   }
 
-  std::string drive_;
   std::unique_ptr<FakeFtpServer> server_;
 };
 

@@ -18,13 +18,10 @@ class Interpreter : public SlaveSession {
  protected:
   void SetUp() override {
     SlaveSession::SetUp();
-    drive_ = hopwiretest::ScratchDirectory("drive-c");
-    ASSERT_FALSE(drive_.empty());
+    MapDriveC();
     ASSERT_EQ(mkdir((drive_ + "/sub").c_str(), 0755), 0);
-    setenv("PLATFORM_DRIVES", ("c=" + drive_).c_str(), 1);
     StartSlave();
   }
-  void TearDown() override { unsetenv("PLATFORM_DRIVES"); }
 
   // The reports of one command line after its echo.
   Events After(const std::string& line) {
@@ -32,8 +29,6 @@ class Interpreter : public SlaveSession {
     if (!events.empty()) events.erase(events.begin());
     return events;
   }
-
-  std::string drive_;
 };
 
 std::string Words(int count) {

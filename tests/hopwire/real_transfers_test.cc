@@ -74,11 +74,8 @@ class RealTransfers : public hopwiretest::SlaveSession {
  protected:
   void SetUp() override {
     SlaveSession::SetUp();
-    drive_ = hopwiretest::ScratchDirectory("drive-c");
-    ASSERT_FALSE(drive_.empty());
-    setenv("PLATFORM_DRIVES", ("c=" + drive_).c_str(), 1);
+    MapDriveC();
   }
-  void TearDown() override { unsetenv("PLATFORM_DRIVES"); }
 
   bool StartVsftpd(const std::string& config = "") {
     if (!VsftpdServer::Available()) return false;
@@ -114,7 +111,6 @@ class RealTransfers : public hopwiretest::SlaveSession {
     return Normalized(rest);
   }
 
-  std::string drive_;
   VsftpdServer vsftpd_;
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sched.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -50,7 +51,16 @@ class SlaveSession : public ::testing::Test {
     return all;
   }
 
+  // A scratch directory as drive c: until the test ends.
+  void MapDriveC() {
+    drive_ = ScratchDirectory("drive-c");
+    ASSERT_FALSE(drive_.empty());
+    setenv("PLATFORM_DRIVES", ("c=" + drive_).c_str(), 1);
+  }
+  void TearDown() override { unsetenv("PLATFORM_DRIVES"); }
+
   SlaveController controller_;
+  std::string drive_;
 };
 
 }  // namespace hopwiretest

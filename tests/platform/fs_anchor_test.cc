@@ -15,15 +15,6 @@
 
 namespace {
 
-std::string ReadWin(const char* path) {
-  int fd = _open(path, _O_RDONLY | _O_BINARY);
-  if (fd < 0) return "errno " + std::to_string(errno);
-  char buf[256];
-  int n = _read(fd, buf, sizeof buf);
-  _close(fd);
-  return std::string(buf, n > 0 ? n : 0);
-}
-
 std::vector<std::string> List(const char* pattern) {
   std::vector<std::string> names;
   _finddata_t data;

@@ -13,15 +13,6 @@
 
 namespace {
 
-std::string ReadWin(const char* path) {
-  int fd = _open(path, _O_RDONLY | _O_BINARY);
-  if (fd < 0) return "errno " + std::to_string(errno);
-  char buf[256];
-  int n = _read(fd, buf, sizeof buf);
-  _close(fd);
-  return std::string(buf, n > 0 ? n : 0);
-}
-
 bool Resolve(const char* path, plat::fs::Resolved* r) {
   plat::fs::WinPath wp;
   return plat::fs::ParseWinPath(path, plat::fs::PathUse::kName, &wp) &&

@@ -2,6 +2,7 @@
 // PLATFORM_DRIVES, with a sibling directory "outside" that no drive maps.
 #pragma once
 
+#include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "fs/drive_map.h"
+#include "platform/io.h"
 
 class TempDrives : public ::testing::Test {
  protected:
@@ -65,6 +67,16 @@ class TempDrives : public ::testing::Test {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+  }
+
+  // What a platform path reads as through the layer, or "errno N".
+  static std::string ReadWin(const char* path) {
+    int fd = _open(path, _O_RDONLY | _O_BINARY);
+    if (fd < 0) return "errno " + std::to_string(errno);
+    char buf[256];
+    int n = _read(fd, buf, sizeof buf);
+    _close(fd);
+    return std::string(buf, n > 0 ? n : 0);
   }
 
   static void MakeDir(const std::string& host) { ASSERT_EQ(mkdir(host.c_str(), 0755), 0) << host; }

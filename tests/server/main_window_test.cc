@@ -7,6 +7,7 @@
 #include "gui/person.h"
 #include "portmap/portmap_table.h"
 #include "support/server_fixture.h"
+#include "support/window_text.h"
 #include "ui/main_window.h"
 #include "ui/status_bar.h"
 #include "ui/ui_ids.h"
@@ -14,17 +15,6 @@
 namespace {
 
 using plat::gui::MenuSession;
-
-std::vector<std::string> ListLines(HWND list) {
-  std::vector<std::string> lines;
-  int count = (int)SendMessage(list, LB_GETCOUNT, 0, 0);
-  for (int i = 0; i < count; ++i) {
-    char line[256] = {};
-    SendMessage(list, LB_GETTEXT, i, (LPARAM)line);
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 // Every text the window shows, in drawing order.
 std::string ShownText(HWND hwnd) {

@@ -9,6 +9,7 @@
 #include "config/group_table.h"
 #include "config/user_table.h"
 #include "support/setup_fixture.h"
+#include "support/window_text.h"
 #include "ui/ui_ids.h"
 
 namespace {
@@ -27,29 +28,12 @@ const char kDataExport[] =
     "[TOLmid_export_00]\r\ndir=D:\\DATA\r\nowner=guest\r\naccess=rwxr-x---\r\n"
     "; a comment between sections\r\n";
 
-std::string Text(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemText(dialog, id, text, sizeof text);
-  return text;
-}
-
 std::string Permissions(HWND dialog) {
   std::string boxes;
   for (int id = IDC_EXPORT_OWNER_READ; id <= IDC_EXPORT_OTHER_EXECUTE; ++id)
     boxes += IsDlgButtonChecked(dialog, id) == BST_CHECKED ? "rwx"[(id - IDC_EXPORT_OWNER_READ) % 3]
                                                            : '-';
   return boxes;
-}
-
-std::vector<std::string> ListLines(HWND list) {
-  std::vector<std::string> lines;
-  int count = (int)SendMessage(list, LB_GETCOUNT, 0, 0);
-  for (int i = 0; i < count; ++i) {
-    char line[256] = {};
-    SendMessage(list, LB_GETTEXT, i, (LPARAM)line);
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 class ExportSetup : public SetupTest {

@@ -7,6 +7,7 @@
 #include "config/password_scramble.h"
 #include "config/user_table.h"
 #include "support/setup_fixture.h"
+#include "support/window_text.h"
 #include "ui/ui_ids.h"
 
 namespace {
@@ -31,12 +32,6 @@ const char kSections[] =
     "[TOLmid_group_03]\r\ngroupname=users\r\ngid=801\r\n"
     "[TOLmid_group_04]\r\ngroupname=ops\r\ngid=802\r\n"
     "[TOLmid_export_00]\r\ndir=d:\\data\r\nowner=guest\r\naccess=rwxr-x---\r\n";
-
-std::string Text(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemText(dialog, id, text, sizeof text);
-  return text;
-}
 
 int ComboIndex(HWND dialog, int id, const char* entry) {
   return (int)SendDlgItemMessage(dialog, id, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry);
