@@ -17,6 +17,8 @@ namespace {
 // A line this long leaves no room for the word asked for.
 constexpr int kLongestLineForMoreWords = 196;
 
+}  // namespace
+
 bool CopyPath(const char* path, char* out, size_t size) {
   size_t length = strlen(path);
   if (length >= size) {
@@ -26,8 +28,6 @@ bool CopyPath(const char* path, char* out, size_t size) {
   memcpy(out, path, length + 1);
   return true;
 }
-
-}  // namespace
 
 void MissingWord(const char* prompt, unsigned usage, const char* command) {
   session.replyCode = -1;

@@ -18,6 +18,8 @@ void Usage(unsigned usage, const char* command);
 int SendWithFallback(const char* verb, const char* xverb, unsigned tryingMessage,
                      const char* argument);
 
+// The path into out when it fits (false, out empty, when it doesn't).
+bool CopyPath(const char* path, char* out, size_t size);
 // A remote path in the server's syntax (unchanged when its type has no mapping);
 // false when it cannot be mapped.
 bool MapRemotePath(const char* path, char* mapped, size_t size);

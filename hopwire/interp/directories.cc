@@ -27,14 +27,8 @@ void StripFileName(char* path) {
   if (end >= 4) path[end - 1] = 0;
 }
 
-bool CopyPath(const char* path, char* copy) {
-  if (strlen(path) >= kPathSize) return false;
-  strcpy(copy, path);
-  return true;
-}
-
 bool CopyAndStrip(const char* path, bool strip, char* copy) {
-  if (!CopyPath(path, copy)) return false;
+  if (!CopyPath(path, copy, kPathSize)) return false;
   if (strip) StripFileName(copy);
   return true;
 }
@@ -67,7 +61,8 @@ bool EnterLocalDirectory(const char* path, bool strip) {
                             ? GetServerTypeOps(session.serverType)->localPathMapping
                             : nullptr;
   char directory[kPathSize];
-  if (mapping ? !mapping(copy, directory, sizeof directory) : !CopyPath(rest, directory)) {
+  if (mapping ? !mapping(copy, directory, sizeof directory)
+              : !CopyPath(rest, directory, sizeof directory)) {
     ReportMessage(kMsgCantChangeDirectory, rest);
     return false;
   }
@@ -85,10 +80,9 @@ bool EnterRemoteDirectory(const char* path, bool strip) {
     ReportMessage(kMsgCantChangeDirectory, path);
     return false;
   }
-  int replyClass = SendCommand("CWD %s", directory);
-  if (replyClass != kReplyError || session.replyCode != 500) return true;
-  if (session.verbose) ReportMessage(kMsgTryingXcwd);
-  SendCommand("XCWD %s", directory);
+  // A refused directory ends the command: the file of that name in whatever
+  // directory is current is another file.
+  if (SendWithFallback("CWD", "XCWD", kMsgTryingXcwd, directory) == kReplyComplete) return true;
   ReportMessage(kMsgCantChangeDirectory, copy);
   return false;
 }

@@ -16,5 +16,5 @@ void SetTransferType(int type, bool show);
 // saying why, when the drive or directory cannot be entered.
 bool EnterLocalDirectory(const char* path, bool strip);
 // The remote path in the server's syntax, then CWD (XCWD when the server does not
-// know CWD). Only a server that knows neither makes it fail.
+// know CWD); false unless the server moved there.
 bool EnterRemoteDirectory(const char* path, bool strip);

@@ -4,6 +4,7 @@
 // silence), with the lines the controller sees and the lines the server received.
 #include <stdlib.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -349,11 +350,16 @@ TEST_F(ControlConnection, WithoutAPortTheServicesPortOr21IsUsed) {
 }
 
 // A listing on a server of unknown type enters the directory first and lists it
-// without an argument; once the type is known the directory goes with LIST.
-TEST_F(ControlConnection, ListingsEnterTheDirectoryOnServersOfUnknownType) {
+// without an argument; once the type is known the directory goes with LIST. A
+// transfer whose remote directory is refused never reaches the file of that name
+// in whatever directory is current.
+TEST_F(ControlConnection, ListingsAndTransfersEnterTheirDirectoryOrStop) {
   MapDriveC();
+  std::ofstream(drive_ + "/up.txt") << "local";
   Serve(std::string(kLoggedIn) +
         "on CWD 250 Moved\\r\\n\n"
+        "on CWD 550 No such directory\\r\\n\n"
+        "on CWD 550 No such directory\\r\\n\n"
         "on CWD 550 No such directory\\r\\n\n"
         "on SYST 215 UNIX Type: L8\\r\\n\n"
         "on PORT 200 PORT ok\\r\\n\n"
@@ -364,7 +370,7 @@ TEST_F(ControlConnection, ListingsEnterTheDirectoryOnServersOfUnknownType) {
   Events lines;
   for (const std::string& event :
        Commands({open_, "user a b", "dir sub", "ls nothere", "system", "dir sub", "nlist", "get f",
-                 "put f g", "getx a b c"})) {
+                 "put f g", "getx a b c", "getx gone/f 5 c:\\ 0", "putx c:\\up.txt 5 gone 0"})) {
     // Progress numbers (code=value) are another test's business.
     if (event.size() < 4 || event[3] != '=') lines.push_back(event);
   }
@@ -404,8 +410,16 @@ TEST_F(ControlConnection, ListingsEnterTheDirectoryOnServersOfUnknownType) {
                            "ftp> put f g\n",
                            "local: f: No such file or directory \n",
                            "ftp> getx a b c\n",
-                           "Internal command, do not use."}));
+                           "Internal command, do not use.",
+                           "ftp> getx gone/f 5 c:\\ 0\n",
+                           "550 No such directory\n",
+                           "500 Can't change to directory \"gone\".",
+                           "ftp> putx c:\\up.txt 5 gone 0\n",
+                           "550 No such directory\n",
+                           "500 Can't change to directory \"gone\"."}));
   EXPECT_EQ(Count(server_.Received(), "LIST sub\\x0d\\x0a"), 1u);
+  EXPECT_EQ(Count(server_.Received(), "RETR f\\x0d\\x0a"), 1u);  // the get's alone
+  EXPECT_EQ(Count(server_.Received(), "STOR up.txt\\x0d\\x0a"), 0u);
 }
 
 }  // namespace
