@@ -52,11 +52,11 @@ PathNode* ExistingChild(NameTarget* target) {
 }
 
 // The handle and attributes of what was just made; without a node for it, what
-// was made goes again.
+// was made goes again (undo is null when the call made nothing new).
 uint32_t MadeReply(RpcRequest* request, NameTarget* target, int (*undo)(const char*)) {
   PathNode* child = ExistingChild(target);
   if (!child) {
-    undo(target->path);
+    if (undo) undo(target->path);
     return StatusReply(request, NFSERR_IO);
   }
   return HandleReply(request, child, &target->directory);
@@ -77,10 +77,14 @@ uint32_t NfsCreate(RpcRequest* request) {
   NameTarget target;
   if (NfsStatus status = ResolveName(request, 0, ACCESS_WRITE, NAME_ACT, NFSERR_ACCES, &target))
     return StatusReply(request, status);
-  int fd = _open(target.path, _O_CREAT | _O_TRUNC | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
+  // Only a file this call made may be taken back: an existing one is emptied.
+  int fd = _open(target.path, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
+  BOOL made = fd >= 0;
+  if (!made && errno == EEXIST)
+    fd = _open(target.path, _O_CREAT | _O_TRUNC | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) return StatusReply(request, NFSERR_IO);
   _close(fd);
-  return MadeReply(request, &target, _unlink);
+  return MadeReply(request, &target, made ? _unlink : nullptr);
 }
 
 uint32_t NfsMkdir(RpcRequest* request) {

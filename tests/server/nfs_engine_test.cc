@@ -3,6 +3,7 @@
 // program's matching and export list, where a real client can't easily set the
 // stage (a drive's root, read-only executables, files past 4 GiB).
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "nfs/export_anchor.h"
 #include "nfs/handle_table.h"
 #include "support/engine_fixture.h"
+#include "support/table_file_faults.h"
 #include "support/temp_drive.h"
 
 namespace {
@@ -165,6 +167,31 @@ TEST_F(NfsEngine, AttributesComeFromLocalStatusMaskedByTheExport) {
   EXPECT_EQ(words[7 + 1], 0x4000u | 0x1EDu);
   EXPECT_EQ(words[7 + 13], (uint32_t)mktime(&start));
   EXPECT_EQ(words[7 + 3], 600u);
+}
+
+// A CREATE whose file can't be recorded answers NFSERR_IO and takes back only
+// a file it made: one that was there before stays.
+TEST_F(NfsEngine, ACreateThatCannotRecordItsFileRemovesOnlyAFileItMade) {
+  CloseHandleTable();
+  ASSERT_TRUE(OpenHandleTableWithOps("c:\\", 7, &kFaultyFileOps));
+  MakeHostDir(Host("pub"));
+  WriteHost(Host("pub/kept.txt"), "data");
+  ASSERT_TRUE(AddExport(0, "c:\\pub", alice_, 0x1FF));
+  std::string pub = Mount("/c/pub");
+  ResetFileFaults(1);  // the table's writes fail from here on
+  for (const char* name : {"kept.txt", "new.txt"}) {
+    std::vector<uint32_t> reply =
+        Call(SERVICE_NFS, CallBuilder::Call(3, kNfsProgram, 2, 9)
+                              .Unix(500, 100)
+                              .Raw(pub)
+                              .String(name)
+                              .Words({0x81A4, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u}));
+    ASSERT_GE(reply.size(), 7u) << name;
+    EXPECT_EQ(reply[6], (uint32_t)NFSERR_IO) << name;
+  }
+  struct stat st;
+  EXPECT_EQ(stat(Host("pub/kept.txt").c_str(), &st), 0);
+  EXPECT_NE(stat(Host("pub/new.txt").c_str(), &st), 0);
 }
 
 TEST_F(NfsEngine, MountMatchesTheMostSpecificExportAndListsSlashForms) {
