@@ -24,6 +24,8 @@ WireName WireNameOf(const void* argument) {
 
 BOOL IsComponentName(WireName name, NameUse use) {
   if (name.length == 0 || name.length > kMaxNameLength) return FALSE;
+  // The handle table can't keep a path ending in a blank.
+  if (name.bytes[name.length - 1] == ' ') return FALSE;
   if (use == NAME_ACT && IsDotName(name)) return FALSE;
   for (uint32_t i = 0; i < name.length; i++) {
     unsigned char c = (unsigned char)name.bytes[i];

@@ -27,8 +27,8 @@ enum NameUse {
 // Reads an opaque argument (length word in host order, then the bytes).
 WireName WireNameOf(const void* argument);
 // TRUE when the name is one component the file layer may see: not empty, at
-// most 255 bytes, no "/", "\", ":" or control byte (NUL included), and, for
-// NAME_ACT, neither "." nor "..".
+// most 255 bytes, no "/", "\", ":" or control byte (NUL included), no blank at
+// its end, and, for NAME_ACT, neither "." nor "..".
 BOOL IsComponentName(WireName name, NameUse use);
 // The lower-case child path into `path` (MAX_PATH bytes); NFSERR_NAMETOOLONG
 // when it would be longer than the platform takes.

@@ -19,12 +19,6 @@ constexpr uint32_t kReplyArea = 9216;
 // The status, the closing "no more entries" word and the end flag.
 constexpr uint32_t kFrame = 12;
 
-// A host name no client could use again is not listed: one the name checks
-// refuse, or one the handle table can't keep (it ends in a blank).
-BOOL Listable(WireName name) {
-  return IsComponentName(name, NAME_LOOKUP) && name.bytes[name.length - 1] != ' ';
-}
-
 const char* LastComponent(const char* path) {
   const char* slash = strrchr(path, '\\');
   return slash ? slash + 1 : path;
@@ -77,7 +71,8 @@ uint32_t NfsReadDir(RpcRequest* request) {
   BOOL listedAny = FALSE;
   for (; next < count; next++) {
     WireName name = {ListingName(listing, next), (uint32_t)strlen(ListingName(listing, next))};
-    if (!Listable(name)) continue;
+    // A host name no client could use again is not listed.
+    if (!IsComponentName(name, NAME_LOOKUP)) continue;
     char path[MAX_PATH];
     if (MakeChildPath(directory.node, name, path) != NFS_OK) continue;
     PathNode* node = ChildNode(directory.node, name, FALSE);
