@@ -75,19 +75,18 @@ uint32_t NfsReadDir(RpcRequest* request) {
     if (!IsComponentName(name, NAME_LOOKUP)) continue;
     char path[MAX_PATH];
     if (MakeChildPath(directory.node, name, path) != NFS_OK) continue;
-    PathNode* node = ChildNode(directory.node, name, FALSE);
+    // The recorded name differs from this one in case at most.
+    uint32_t entry = 16 + ((name.length + 3) & ~3u);
+    if (used + entry > limit) break;
+    PathNode* node = FindOrAddPath(path);
     if (!node) {
       EndTableBatch();
       return StatusReply(request, NFSERR_IO);
     }
-    const char* listed = LastComponent(node->path);
-    uint32_t length = (uint32_t)strlen(listed);
-    uint32_t entry = 16 + ((length + 3) & ~3u);
-    if (used + entry > limit) break;
     uint32_t id = FileIdOf(node);
     at = EncodeWord(at, 1);
     at = EncodeWord(at, id);
-    at = EncodeString(at, listed);
+    at = EncodeString(at, LastComponent(node->path));
     at = EncodeWord(at, id);
     used += entry;
     lastId = id;
