@@ -41,15 +41,3 @@ BOOL SlashFormOf(const char* local, char* slash, size_t size) {
   slash[used] = '\0';
   return TRUE;
 }
-
-BOOL HasDotComponent(const char* local) {
-  const char* start = local;
-  for (const char* c = local;; c++) {
-    if (*c != '\\' && *c != '/' && *c != '\0') continue;
-    size_t length = (size_t)(c - start);
-    if ((length == 1 && start[0] == '.') || (length == 2 && start[0] == '.' && start[1] == '.'))
-      return TRUE;
-    if (*c == '\0') return FALSE;
-    start = c + 1;
-  }
-}

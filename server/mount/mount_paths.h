@@ -11,5 +11,3 @@
 BOOL LocalPathOf(const char* path, char* local, size_t size);
 // The slash form of a local path; FALSE when it wouldn't fit.
 BOOL SlashFormOf(const char* local, char* slash, size_t size);
-// Whether any component of a local path is "." or "..".
-BOOL HasDotComponent(const char* local);

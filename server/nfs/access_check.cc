@@ -23,19 +23,6 @@ char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
 }
 
-// READDIR records "." and ".." under their directory; no handle given to a
-// client names one, and one forged from a listed file id would alias a
-// directory under paths without end.
-BOOL HasDotComponentAfter(const char* rest) {
-  for (const char* start = rest;; rest++) {
-    if (*rest != '\\' && *rest != '\0') continue;
-    size_t length = (size_t)(rest - start);
-    if (length >= 1 && length <= 2 && start[0] == '.' && start[length - 1] == '.') return TRUE;
-    if (*rest == '\0') return FALSE;
-    start = rest + 1;
-  }
-}
-
 }  // namespace
 
 BOOL CheckAccess(const AuthUnix* caller, uint32_t ownerUid, uint32_t ownerGid, uint32_t bits,
@@ -44,6 +31,17 @@ BOOL CheckAccess(const AuthUnix* caller, uint32_t ownerUid, uint32_t ownerGid, u
   if (bits & kindBits[2]) return TRUE;
   if ((bits & kindBits[1]) && InGroup(caller, ownerGid)) return TRUE;
   return (bits & kindBits[0]) && caller->uid != 0 && caller->uid == ownerUid;
+}
+
+BOOL HasDotComponent(const char* path) {
+  const char* start = path;
+  for (const char* c = path;; c++) {
+    if (*c != '\\' && *c != '/' && *c != '\0') continue;
+    size_t length = (size_t)(c - start);
+    if (length >= 1 && length <= 2 && start[0] == '.' && start[length - 1] == '.') return TRUE;
+    if (*c == '\0') return FALSE;
+    start = c + 1;
+  }
 }
 
 ExportEntry* ExportOfHandle(const FileHandle* handle) {
@@ -56,7 +54,10 @@ BOOL PathWithinRoot(const char* path, const char* root) {
     if (Fold(path[i]) != Fold(root[i])) return FALSE;
   // c:\ ends in its separator; c:\data must be followed by one or by the end.
   if (path[i] != '\0' && path[i] != '\\' && !(i > 0 && root[i - 1] == '\\')) return FALSE;
-  return !HasDotComponentAfter(path + i);
+  // READDIR records "." and ".." under their directory; no handle given to a
+  // client names one, and one forged from a listed file id would alias a
+  // directory under paths without end.
+  return !HasDotComponent(path + i);
 }
 
 BOOL CheckHandleAccess(const FileHandle* handle, const PathNode* node, const AuthUnix* caller,

@@ -19,6 +19,8 @@ BOOL CheckAccess(const AuthUnix* caller, uint32_t ownerUid, uint32_t ownerGid, u
 // The export whose root node has the handle's root bucket and serial; none
 // when it was removed.
 ExportEntry* ExportOfHandle(const FileHandle* handle);
+// Whether any component of the path (split at "\" or "/") is "." or "..".
+BOOL HasDotComponent(const char* path);
 // Whether path is root or lies below it, component by component and without
 // regard to ASCII case (paths below a root are kept in lower case), with no
 // "." or ".." component below the root.

@@ -36,7 +36,7 @@ NfsStatus ResolveTarget(RpcRequest* request, int argument, AccessKind kind, NfsT
     if (!ConfineToExport(entry)) return NFSERR_STALE;
     call.confinedTo = entry;
   }
-  *target = {handle, node, entry};
+  *target = {handle, node};
   return NFS_OK;
 }
 

@@ -14,7 +14,6 @@
 struct NfsTarget {
   const FileHandle* handle;
   PathNode* node;
-  ExportEntry* exportEntry;
 };
 
 // Resolves the handle argument (NFSERR_STALE), checks `kind` against its
