@@ -47,6 +47,12 @@ NfsStatus MakeChildPath(const PathNode* directory, WireName name, char* path) {
   return NFS_OK;
 }
 
+NfsStatus MakeCreatedPath(const PathNode* directory, WireName name, char* path) {
+  if (NfsStatus status = MakeChildPath(directory, name, path)) return status;
+  memcpy(path + strlen(path) - name.length, name.bytes, name.length);
+  return NFS_OK;
+}
+
 PathNode* ChildNode(PathNode* directory, WireName name, BOOL lookup) {
   if (lookup && IsDotName(name)) return directory;
   char path[MAX_PATH];

@@ -33,6 +33,9 @@ BOOL IsComponentName(WireName name, NameUse use);
 // The lower-case child path into `path` (MAX_PATH bytes); NFSERR_NAMETOOLONG
 // when it would be longer than the platform takes.
 NfsStatus MakeChildPath(const PathNode* directory, WireName name, char* path);
+// The same path with its last component as the client spelled it: created
+// names keep that spelling on disk, while records are lower case.
+NfsStatus MakeCreatedPath(const PathNode* directory, WireName name, char* path);
 // With the lookup flag "." and ".." give the directory itself, and the child
 // must exist. None when it doesn't, or when the table can't give a node.
 PathNode* ChildNode(PathNode* directory, WireName name, BOOL lookup);

@@ -54,9 +54,8 @@ uint32_t NfsLink(RpcRequest* request) {
   WireName name = WireNameOf(request->arguments[2]);
   if (!IsComponentName(name, NAME_ACT)) return StatusReply(request, NFSERR_ACCES);
   char path[MAX_PATH];
-  if (NfsStatus status = MakeChildPath(directory.node, name, path))
+  if (NfsStatus status = MakeCreatedPath(directory.node, name, path))
     return StatusReply(request, status);
-  memcpy(path + strlen(path) - name.length, name.bytes, name.length);
 
   // A kept descriptor open for writing would make the copy's deny-writers fail.
   ForgetOpenFile(file.node);

@@ -29,12 +29,7 @@ NfsStatus CheckName(RpcRequest* request, int argument, NameUse use, NfsStatus re
                     NameTarget* target) {
   target->name = WireNameOf(request->arguments[argument + 1]);
   if (!IsComponentName(target->name, use)) return refused;
-  if (NfsStatus status = MakeChildPath(target->directory.node, target->name, target->path))
-    return status;
-  // Created names keep the client's spelling on disk; records are lower case.
-  memcpy(target->path + strlen(target->path) - target->name.length, target->name.bytes,
-         target->name.length);
-  return NFS_OK;
+  return MakeCreatedPath(target->directory.node, target->name, target->path);
 }
 
 NfsStatus ResolveName(RpcRequest* request, int argument, AccessKind kind, NameUse use,
