@@ -51,25 +51,18 @@ void FormatLine(const char* format, va_list arguments) {
 
 void SendLine(const char* line) {
   size_t length = strnlen(line, kMaxChannelText);
+  // The block stands for the controller's copy; the line itself goes straight
+  // into the channel.
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, length + 1);
-  if (char* copy = block ? (char*)GlobalLock(block) : nullptr) {
-    memcpy(copy, line, length);
-    GlobalUnlock(block);
-  }
   HWND controller = FindWindow(kControllerClass, nullptr);
   WPARAM wParam = MAKEWPARAM(kControllerMessage, session.listMode ? kReportListLine : kReportLine);
-  if (controller && block && session.outputView) {
-    const char* copy = (const char*)GlobalLock(block);
-    memcpy(session.outputView, copy, length + 1);
-    GlobalUnlock(block);
-    GlobalFree(block);
-    SendMessage(controller, WM_COMMAND, wParam, 1);
-  } else if (controller) {
-    if (block) GlobalFree(block);
-    SendMessage(controller, WM_COMMAND, wParam, 0);
-  } else if (block) {
-    GlobalFree(block);
+  bool delivered = controller && block && session.outputView;
+  if (delivered) {
+    memcpy(session.outputView, line, length);
+    session.outputView[length] = 0;
   }
+  if (block) GlobalFree(block);
+  if (controller) SendMessage(controller, WM_COMMAND, wParam, delivered ? 1 : 0);
   session.outputBuffer[0] = 0;
 }
 
