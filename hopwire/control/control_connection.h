@@ -37,3 +37,11 @@ void DropConnection();
 // count (a send may be partial) or -1 on an error or a cancelled wait.
 int SendWithWait(SOCKET s, const char* data, int length);
 int ReceiveWithWait(SOCKET s, char* buffer, int length);
+
+inline constexpr long kNoTimeLimit = -1;
+
+// Waits until one of the sockets (INVALID_SOCKET entries are left out) is ready
+// to read, or to write with `writable`; bit i of *ready is set for sockets[i].
+// 1 ready, 0 timed out, -1 failed or cancelled (WSAGetLastError tells which).
+int WaitForSockets(const SOCKET* sockets, int count, bool writable, long timeoutMs,
+                   unsigned* ready);
