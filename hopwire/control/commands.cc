@@ -17,13 +17,6 @@ namespace {
 
 constexpr int kCommandSize = 1024;  // the line end included
 
-void CloseDataSockets() {
-  for (SOCKET* s : {&session.listenSocket, &session.dataSocket}) {
-    if (*s != INVALID_SOCKET) closesocket(*s);
-    *s = INVALID_SOCKET;
-  }
-}
-
 // The command as a line may quote it: "PASS" and x for each character after it.
 void HidePassword(char* command) {
   if (strncmp(command, "PASS ", 5) != 0) return;
@@ -68,9 +61,8 @@ int SendCommand(const char* format, ...) {
   if (sent == 0) {
     ReportMessage(kMsgPeerClosed);
     session.connected = false;
-    CloseDataSockets();
-    closesocket(session.controlSocket);
-    session.controlSocket = INVALID_SOCKET;
+    for (SOCKET* s : {&session.listenSocket, &session.dataSocket, &session.controlSocket})
+      CloseSocket(s);
     return kReplyNone;
   }
   if (sent < length) {

@@ -32,6 +32,9 @@ void ResetReplyReader();
 
 // Closes the connections without QUIT, when an abort got no answer.
 void DropConnection();
+// Closes a socket of the session (shut down first with `shut`) and marks it
+// none, so nothing later reaches a descriptor that now means something else.
+void CloseSocket(SOCKET* s, bool shut = false);
 
 // send and recv on a non-blocking socket, waiting while they would block; the
 // count (a send may be partial) or -1 on an error or a cancelled wait.

@@ -3,31 +3,27 @@
 #include "control/control_connection.h"
 #include "hopwire/session_state.h"
 
-namespace {
-
-void Close(SOCKET* s, bool shut) {
+void CloseSocket(SOCKET* s, bool shut) {
   if (*s == INVALID_SOCKET) return;
   if (shut) shutdown(*s, 2);
   closesocket(*s);
   *s = INVALID_SOCKET;
 }
 
-}  // namespace
-
 void CloseSession() {
   if (!session.connected) return;
   SendCommand("QUIT");
-  Close(&session.controlSocket, false);
-  Close(&session.listenSocket, false);
-  Close(&session.dataSocket, false);
+  CloseSocket(&session.controlSocket, false);
+  CloseSocket(&session.listenSocket, false);
+  CloseSocket(&session.dataSocket, false);
   session.connected = false;
 }
 
 void DropConnection() {
   ResetReplyReader();
   if (!session.connected) return;
-  Close(&session.controlSocket, true);
-  Close(&session.listenSocket, true);
-  Close(&session.dataSocket, true);
+  CloseSocket(&session.controlSocket, true);
+  CloseSocket(&session.listenSocket, true);
+  CloseSocket(&session.dataSocket, true);
   session.connected = false;
 }

@@ -14,12 +14,6 @@
 
 namespace {
 
-void Close(SOCKET* s) {
-  if (*s == INVALID_SOCKET) return;
-  closesocket(*s);
-  *s = INVALID_SOCKET;
-}
-
 bool FailPreparing(UINT message, SOCKET s) {
   ReportMessage(message, SocketErrorText(WSAGetLastError()));
   if (s != INVALID_SOCKET) closesocket(s);
@@ -51,11 +45,11 @@ AcceptOutcome FailAccepting(int error) {
 }  // namespace
 
 void CloseListenSocket() {
-  Close(&session.listenSocket);
+  CloseSocket(&session.listenSocket);
 }
 
 void CloseDataSocket() {
-  Close(&session.dataSocket);
+  CloseSocket(&session.dataSocket);
 }
 
 bool PrepareDataConnection() {
