@@ -63,7 +63,6 @@ void CloseCommand(int, char**) {
 
 void QuitCommand(int, char**) {
   CloseSession();
-  if (session.connected) CloseSession();
 }
 
 void LoginCommand(int argc, char** argv) {

@@ -137,10 +137,10 @@ const char* VmsListingFilter(ListingState* state, const char* line) {
   if (name.size() > kFieldLimit || !FieldsFit(fields, first, details, kFieldLimit)) return nullptr;
 
   std::string_view date, time, size, protection;
+  VmsDate when = {};
   for (int i = first; i < fields.count; i++) {
     std::string_view field = fields.field[i];
-    VmsDate unused;
-    if (date.empty() && ReadVmsDate(field, &unused)) {
+    if (date.empty() && ReadVmsDate(field, &when)) {
       date = field;
     } else if (time.empty() && IsVmsTime(field)) {
       time = field;
@@ -158,8 +158,6 @@ const char* VmsListingFilter(ListingState* state, const char* line) {
   if (!VmsPermissions(protection, permissions + 1)) return nullptr;
   uint64_t bytes = 0;
   if (!VmsSizeInBytes(size, &bytes)) return nullptr;
-  VmsDate when;
-  ReadVmsDate(date, &when);
 
   // Older than nine months shows the year, as ls does for old files.
   char dateText[40];

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr char kControllerClass[] = "KORFTP-Main";
-
 // C leaves "+" and " " undefined on %s and %c; they mean nothing to text, so they
 // go. False when the format does not fit (it is then used as it is).
 bool DropTextSignFlags(const char* format, char* out, size_t size) {

@@ -6,6 +6,7 @@
 
 #include "platform/windef.h"
 
+inline constexpr char kControllerClass[] = "KORFTP-Main";
 inline constexpr WORD kControllerMessage = 546;  // low word of every request and report
 inline constexpr WORD kReportLine = 503;
 inline constexpr WORD kReportListLine = 511;  // a line reported in list mode

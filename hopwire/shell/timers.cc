@@ -5,6 +5,7 @@
 
 #include "hopwire/session_state.h"
 #include "shell/progress.h"
+#include "shell/report.h"
 #include "shell/requests.h"
 #include "shell/slave_calls.h"
 #include "shell/slave_end.h"
@@ -31,7 +32,7 @@ void KeepAliveTick() {
 }  // namespace
 
 void WatchdogTick() {
-  if (FindWindow("KORFTP-Main", nullptr)) {
+  if (FindWindow(kControllerClass, nullptr)) {
     session.missingControllerTicks = 0;
   } else if (session.missingControllerTicks++ >= kWatchdogMissingLimit || session.exitRequested) {
     EndSlave();

@@ -4,8 +4,6 @@
 #include <errno.h>
 #include <string.h>
 
-#include <algorithm>
-
 #include "control/control_connection.h"
 #include "hopwire/session_state.h"
 #include "interp/interpreter.h"
@@ -20,8 +18,7 @@
 
 namespace {
 
-constexpr int kReadSize = kTransferBufferSize;   // of the local file at a time
-constexpr int kSendPiece = kTransferBufferSize;  // bytes per send
+constexpr int kReadSize = kTransferBufferSize;  // of the local file at a time
 
 // Waits until the data connection takes more. A transfer command waits as long as
 // the server takes, telling the controller each time a minute passes.
@@ -41,7 +38,7 @@ bool SendBlock(const char* block, int size) {
   SOCKET data = session.dataSocket;
   int done = 0;
   while (done < size) {
-    int sent = send(data, block + done, std::min(size - done, kSendPiece), 0);
+    int sent = send(data, block + done, size - done, 0);
     if (sent > 0) {
       done += sent;
       continue;
