@@ -37,14 +37,17 @@ struct Receipt {
 // Each byte may become two (a lone CR or LF becomes CR LF).
 char converted[2 * kTransferBufferSize];
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    int n = _write(fd, data, (unsigned)size);
-    if (n <= 0) return false;
-    data += n;
-    size -= (size_t)n;
+// The bytes written before the end, or before a write that takes nothing; -1
+// (errno set) when a write fails.
+long WriteAll(int fd, const char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    int n = _write(fd, data + done, (unsigned)(size - done));
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += (size_t)n;
   }
-  return true;
+  return (long)done;
 }
 
 void ReportHeldLine() {
@@ -71,7 +74,7 @@ bool ToFileAsLines(Receipt* r, const char* data, int n) {
         converted[out++] = '\r';
         converted[out++] = '\n';
       });
-  if (WriteAll(r->target.fd, converted, out)) return true;
+  if (WriteAll(r->target.fd, converted, out) == (long)out) return true;
   ReportMessage(kMsgAsciiWriteError);
   return false;
 }
@@ -79,19 +82,14 @@ bool ToFileAsLines(Receipt* r, const char* data, int n) {
 // Binary blocks go to the file whole; a full disk or another write failure ends
 // the transfer, while a write that stops short without an error is only told.
 bool ToFileAsIs(Receipt* r, const char* data, int n) {
-  int done = 0;
-  while (done < n) {
-    int written = _write(r->target.fd, data + done, (unsigned)(n - done));
-    if (written < 0) {
-      if (errno == ENOSPC) {
-        ReportMessage(kMsgNoSpace);
-      } else {
-        ReportMessage(kMsgBinaryWriteError, errno);
-      }
-      return false;
+  long done = WriteAll(r->target.fd, data, (size_t)n);
+  if (done < 0) {
+    if (errno == ENOSPC) {
+      ReportMessage(kMsgNoSpace);
+    } else {
+      ReportMessage(kMsgBinaryWriteError, errno);
     }
-    if (written == 0) break;
-    done += written;
+    return false;
   }
   if (done == n) {
     CountBytes(&r->count, n);
@@ -122,8 +120,9 @@ bool AwaitData(SOCKET data) {
   }
 }
 
-// The data as lines (ASCII, and whatever goes to the controller).
-Ending ReceiveLines(Receipt* r) {
+// The data until the server ends it: as lines (ASCII, and whatever goes to the
+// controller) or as blocks. Each way tells a receive error its own way.
+Ending ReceiveData(Receipt* r, bool asLines) {
   SOCKET data = session.dataSocket;
   for (;;) {
     if (!AwaitData(data)) return Ending::kAbort;
@@ -133,37 +132,26 @@ Ending ReceiveLines(Receipt* r) {
       if (n < 0) {
         int error = WSAGetLastError();
         if (error == WSAEWOULDBLOCK) break;
-        if (error != WSAECONNRESET) return Ending::kBroken;
-        ReportMessage(kMsgDataReset);
-        ReportMessage(kMsgPeerNotResponding);
+        if (asLines) {
+          if (error != WSAECONNRESET) return Ending::kBroken;
+          ReportMessage(kMsgDataReset);
+          ReportMessage(kMsgPeerNotResponding);
+        } else {
+          ReportMessage(kMsgDataConnectionError, SocketErrorText(error));
+          CountFailure(&r->count);
+        }
         return Ending::kAbort;
       }
-      CountBytes(&r->count, n);
-      if (r->toController) {
-        ToController(r, session.transferBuffer, n);
-      } else if (!ToFileAsLines(r, session.transferBuffer, n)) {
+      if (asLines) {
+        CountBytes(&r->count, n);
+        if (r->toController) {
+          ToController(r, session.transferBuffer, n);
+        } else if (!ToFileAsLines(r, session.transferBuffer, n)) {
+          return Ending::kAbort;
+        }
+      } else if (!ToFileAsIs(r, session.transferBuffer, n)) {
         return Ending::kAbort;
       }
-      if (PollDuringTransfer() == PollResult::kAbort) return Ending::kAbort;
-    }
-  }
-}
-
-Ending ReceiveBlocks(Receipt* r) {
-  SOCKET data = session.dataSocket;
-  for (;;) {
-    if (!AwaitData(data)) return Ending::kAbort;
-    for (;;) {
-      int n = recv(data, session.transferBuffer, kTransferBufferSize, 0);
-      if (n == 0) return Ending::kComplete;
-      if (n < 0) {
-        int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK) break;
-        ReportMessage(kMsgDataConnectionError, SocketErrorText(error));
-        CountFailure(&r->count);
-        return Ending::kAbort;
-      }
-      if (!ToFileAsIs(r, session.transferBuffer, n)) return Ending::kAbort;
       if (PollDuringTransfer() == PollResult::kAbort) return Ending::kAbort;
     }
   }
@@ -258,11 +246,11 @@ int ReceiveFile(const char* command, const char* local, const char* remote, cons
   TransferStarted();
   Ending ending = Ending::kComplete;  // EBCDIC: nothing is read
   if (session.currentType == kTypeAscii) {
-    ending = ReceiveLines(&r);
+    ending = ReceiveData(&r, true);
   } else if (session.currentType == kTypeBinary || session.currentType == kTypeTenex) {
     // There is no file to write a binary retrieval for the controller into: it
     // is told as lines too.
-    ending = r.toController ? ReceiveLines(&r) : ReceiveBlocks(&r);
+    ending = ReceiveData(&r, r.toController);
   }
   switch (ending) {
     case Ending::kComplete:
