@@ -60,7 +60,8 @@ bool OpenLocalTarget(const char* name, LocalTarget* target) {
   if (target->fd >= 0) {
     if (_chsize(target->fd, 0) == 0 && _lseek(target->fd, 0, SEEK_SET) == 0) return true;
   } else {
-    target->fd = _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    // The name was free when checked: whatever took it since is someone else's.
+    target->fd = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (target->fd >= 0) return true;
   }
   ReportMessage(kMsgLocalError5, name, strerror(errno));

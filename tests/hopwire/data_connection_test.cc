@@ -5,11 +5,13 @@
 // a listing tolerates is shortened to half a second for these tests.
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/hopwire/slave_session.h"
@@ -168,6 +170,22 @@ TEST_F(DataConnection, RetrievalsConvertLineEndsInAsciiAndKeepTheBytesInBinary) 
   EXPECT_EQ(Local("f"), "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\n\r\n" + kLong + "\r\n\r\nlast");
   EXPECT_EQ(Local("f.bin"), sent);
   EXPECT_EQ(Local("empty"), "");
+}
+
+// A local file that appears while the server takes its time to start the
+// retrieval is someone else's: it is never overwritten.
+TEST_F(DataConnection, AFileThatAppearsBeforeTheRetrievalStartsIsLeftAlone) {
+  Serve("220 UNIX fake",
+        "on RETR @wait1000@150 Opening\\r\\n\ndata RETR send remote\n"
+        "after RETR 226 Sent\\r\\n\non ABOR 226 Abort done\\r\\n\n");
+  std::thread squatter([this] {
+    usleep(300000);
+    std::ofstream(drive_ + "/late") << "precious";
+  });
+  Events lines = Lines({"get late"});
+  squatter.join();
+  EXPECT_EQ(Local("late"), "precious");
+  EXPECT_EQ(Count(lines, "local: late: File exists 5\n"), 1u);
 }
 
 TEST_F(DataConnection, AnEndedTransferTellsTheServerAndLeavesTheSessionInStep) {

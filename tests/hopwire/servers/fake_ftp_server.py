@@ -11,7 +11,8 @@ Script lines (texts take Python escapes: \\r \\n \\xff):
   on VERB TEXT      the answer to a command whose first word is VERB (in any case);
                     several lines for one verb answer in turn, the last one repeats
   default TEXT      the answer to every other command
-A TEXT of @close closes the connection instead of answering, @silent never answers.
+A TEXT of @close closes the connection instead of answering, @silent never answers;
+one that starts with "@wait<ms>@" is answered that much later.
 
 Data connections (active mode: the server connects to the address of the last
 PORT, or without one to the default data port, the control connection's peer):
@@ -37,6 +38,7 @@ import socket
 import struct
 import sys
 import threading
+import time
 
 IAC = 255
 
@@ -217,6 +219,10 @@ class Session:
                 if answer == "@silent":
                     silent = True
                     continue
+                wait = re.match(r"@wait(\d+)@", answer) if isinstance(answer, str) else None
+                if wait:
+                    time.sleep(int(wait.group(1)) / 1000)
+                    answer = decode(answer[wait.end():])
                 self.send(answer)
                 if verb in self.script.data and answer.startswith(b"1"):
                     self.stop_data()
