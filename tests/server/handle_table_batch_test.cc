@@ -130,35 +130,27 @@ TEST_F(TableBatch, EveryWriteCutShortLeavesAllOfTheBatchOrNone) {
   CloseHandleTable();
   std::vector<uint32_t> sizes = fileFaults.writeSizes;
   ASSERT_GE(sizes.size(), 4u);
-  for (int k = 1; k <= (int)sizes.size(); k++) {
-    for (int keep = 0; keep < (int)sizes[k - 1]; keep++) {
-      for (FaultAfter after : {FAULT_CRASH, FAULT_PASSING}) {
-        std::string when = "write " + std::to_string(k) + " of " + std::to_string(sizes.size()) +
-                           " keeping " + std::to_string(keep) + " bytes, then " +
-                           (after == FAULT_CRASH ? "a crash" : "working writes");
-        SetTableBytes(start_);
-        ASSERT_TRUE(Open(1, &kFaultyFileOps)) << when;
-        ResetFileFaults(k, keep, after);
-        bool ended = RunBatch();
-        if (after == FAULT_PASSING) {
-          size_t recorded = CheckState(when + ", before a restart");
-          if (ended) EXPECT_EQ(recorded, batch_.size()) << when;
-        }
-        CloseHandleTable();
-        ASSERT_TRUE(Open()) << when;
-        EXPECT_EQ(TableBytes().substr(32, 40), std::string(40, ' ')) << when;
-        CheckState(when);
-        for (const std::string& path : batch_)
-          ASSERT_NE(FindOrAddPath(path.c_str()), nullptr) << when;
-        RemovePath(FindPath("c:\\data"));
-        CheckedFile file;
-        EXPECT_TRUE(CheckHashFile(TableBytes(), &file)) << when;
-        EXPECT_EQ(file.liveByPath.count("c:\\data"), 0u) << when;
-        CloseHandleTable();
-        if (HasFailure()) return;
-      }
+  ForEveryCutWrite(sizes, [&](int k, int keep, FaultAfter after, const std::string& when) {
+    SetTableBytes(start_);
+    ASSERT_TRUE(Open(1, &kFaultyFileOps)) << when;
+    ResetFileFaults(k, keep, after);
+    bool ended = RunBatch();
+    if (after == FAULT_PASSING) {
+      size_t recorded = CheckState(when + ", before a restart");
+      if (ended) EXPECT_EQ(recorded, batch_.size()) << when;
     }
-  }
+    CloseHandleTable();
+    ASSERT_TRUE(Open()) << when;
+    EXPECT_EQ(TableBytes().substr(32, 40), std::string(40, ' ')) << when;
+    CheckState(when);
+    for (const std::string& path : batch_)
+      ASSERT_NE(FindOrAddPath(path.c_str()), nullptr) << when;
+    RemovePath(FindPath("c:\\data"));
+    CheckedFile file;
+    EXPECT_TRUE(CheckHashFile(TableBytes(), &file)) << when;
+    EXPECT_EQ(file.liveByPath.count("c:\\data"), 0u) << when;
+    CloseHandleTable();
+  });
 }
 
 }  // namespace

@@ -114,27 +114,19 @@ class TableCrash : public HandleTableTest, public ::testing::WithParamInterface<
 TEST_P(TableCrash, EveryWriteCutShortLeavesAFileThatOpensAndResolvesCompletedPaths) {
   std::vector<uint32_t> sizes = WriteSizes();
   ASSERT_GE(sizes.size(), 4u);
-  for (int k = 1; k <= (int)sizes.size(); k++) {
-    for (int keep = 0; keep < (int)sizes[k - 1]; keep++) {
-      for (FaultAfter after : {FAULT_CRASH, FAULT_PASSING}) {
-        std::string when = "write " + std::to_string(k) + " of " + std::to_string(sizes.size()) +
-                           " keeping " + std::to_string(keep) + " bytes, then " +
-                           (after == FAULT_CRASH ? "a crash" : "working writes");
-        SetTableBytes(start_);
-        ASSERT_TRUE(Open(1, &kFaultyFileOps)) << when;
-        ResetFileFaults(k, keep, after);
-        Run();
-        if (after == FAULT_PASSING) CheckState(when + ", before a restart");
-        CloseHandleTable();
-        ASSERT_TRUE(Open()) << when;
-        EXPECT_EQ(TableBytes().substr(32, 40), std::string(40, ' ')) << when;
-        CheckState(when);
-        CheckUsable(when);
-        CloseHandleTable();
-        if (HasFailure()) return;
-      }
-    }
-  }
+  ForEveryCutWrite(sizes, [&](int k, int keep, FaultAfter after, const std::string& when) {
+    SetTableBytes(start_);
+    ASSERT_TRUE(Open(1, &kFaultyFileOps)) << when;
+    ResetFileFaults(k, keep, after);
+    Run();
+    if (after == FAULT_PASSING) CheckState(when + ", before a restart");
+    CloseHandleTable();
+    ASSERT_TRUE(Open()) << when;
+    EXPECT_EQ(TableBytes().substr(32, 40), std::string(40, ' ')) << when;
+    CheckState(when);
+    CheckUsable(when);
+    CloseHandleTable();
+  });
 }
 
 std::string OperationName(const ::testing::TestParamInfo<Operation>& info) {
