@@ -46,11 +46,10 @@ BOOL MakeAttributes(const PathNode* node, const FileHandle* handle, uint8_t* out
   return entry && _stat(node->path, &status) == 0 && Encode(node, entry, status, out);
 }
 
-BOOL MakeAttributesOfOpenFile(const PathNode* node, const FileHandle* handle, int fd,
-                              uint8_t* out) {
+BOOL MakeAttributesOfStatus(const PathNode* node, const FileHandle* handle,
+                            const struct _stat* status, uint8_t* out) {
   const ExportEntry* entry = ExportOfHandle(handle);
-  struct _stat status;
-  return entry && _fstat(fd, &status) == 0 && Encode(node, entry, status, out);
+  return entry && Encode(node, entry, *status, out);
 }
 
 BOOL IsDirectory(const PathNode* node) {

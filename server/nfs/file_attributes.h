@@ -13,7 +13,8 @@ inline constexpr int kAttributesSize = 68;
 // Writes the 17 words in network order; FALSE when the status can't be read
 // or the handle has no export.
 BOOL MakeAttributes(const PathNode* node, const FileHandle* handle, uint8_t* out);
-// The same from the status of an open descriptor of the node's file.
-BOOL MakeAttributesOfOpenFile(const PathNode* node, const FileHandle* handle, int fd, uint8_t* out);
+// The same from a status of the node's file already taken.
+BOOL MakeAttributesOfStatus(const PathNode* node, const FileHandle* handle,
+                            const struct _stat* status, uint8_t* out);
 // A path whose status can't be read is not a directory.
 BOOL IsDirectory(const PathNode* node);

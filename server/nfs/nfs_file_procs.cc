@@ -91,11 +91,14 @@ uint32_t NfsRead(RpcRequest* request) {
   uint32_t limit = PreferredTransferSize();
   if (count > limit) count = limit;
   if (count > kMaxReadData) count = kMaxReadData;
-  int fd = OpenForTransfer(file.node, FALSE);
+  // Reading changes nothing the attributes show but the access time.
+  struct _stat status;
+  int fd = OpenForTransfer(file.node, FALSE, &status);
   if (fd < 0) return StatusReply(request, OpenFailure(file.node));
   uint8_t* data = request->resultArea + 4 + kAttributesSize + 4;
   int got = _lseek(fd, (long)offset, SEEK_SET) < 0 ? -1 : _read(fd, data, count);
-  if (got < 0 || !MakeAttributesOfOpenFile(file.node, file.handle, fd, request->resultArea + 4)) {
+  if (got < 0 ||
+      !MakeAttributesOfStatus(file.node, file.handle, &status, request->resultArea + 4)) {
     ForgetOpenFile(file.node);
     return StatusReply(request, NFSERR_IO);
   }
@@ -111,18 +114,20 @@ uint32_t NfsWrite(RpcRequest* request) {
   const uint8_t* opaque = static_cast<const uint8_t*>(request->arguments[4]);
   uint32_t length;
   memcpy(&length, opaque, sizeof length);
-  int fd = OpenForTransfer(file.node, TRUE);
+  struct _stat status;
+  int fd = OpenForTransfer(file.node, TRUE, &status);
   if (fd < 0) return StatusReply(request, OpenFailure(file.node));
   if (length > kMaxWriteData) return StatusReply(request, NFSERR_IO);
   int written = _lseek(fd, (long)offset, SEEK_SET) < 0 ? -1 : _write(fd, opaque + 4, length);
   // A full disk is told apart from other write errors, however it shows.
   if (written < 0) {
-    NfsStatus status = errno == ENOSPC ? NFSERR_NOSPC : NFSERR_IO;
+    NfsStatus failure = errno == ENOSPC ? NFSERR_NOSPC : NFSERR_IO;
     ForgetOpenFile(file.node);
-    return StatusReply(request, status);
+    return StatusReply(request, failure);
   }
   if ((uint32_t)written < length) return StatusReply(request, NFSERR_NOSPC);
-  if (!MakeAttributesOfOpenFile(file.node, file.handle, fd, request->resultArea + 4))
+  if (_fstat(fd, &status) != 0 ||
+      !MakeAttributesOfStatus(file.node, file.handle, &status, request->resultArea + 4))
     return StatusReply(request, NFSERR_IO);
   EncodeWord(request->resultArea, NFS_OK);
   return 4 + kAttributesSize;

@@ -25,10 +25,9 @@ void Close(OpenFile* file) {
   file->fd = -1;
 }
 
-BOOL StillServes(int fd, BOOL write) {
-  struct _stat status;
-  return _fstat(fd, &status) == 0 && status.st_nlink > 0 &&
-         (!write || (status.st_mode & _S_IWRITE));
+BOOL StillServes(int fd, BOOL write, struct _stat* status) {
+  return _fstat(fd, status) == 0 && status->st_nlink > 0 &&
+         (!write || (status->st_mode & _S_IWRITE));
 }
 
 void Initialise() {
@@ -40,7 +39,7 @@ void Initialise() {
 
 }  // namespace
 
-int OpenForTransfer(const PathNode* node, BOOL write) {
+int OpenForTransfer(const PathNode* node, BOOL write, struct _stat* status) {
   Initialise();
   DWORD now = GetTickCount();
   OpenFile* free = nullptr;
@@ -52,7 +51,7 @@ int OpenForTransfer(const PathNode* node, BOOL write) {
       continue;
     }
     if (file.bucket == node->bucket && file.serial == node->serial && (file.writable || !write)) {
-      if (StillServes(file.fd, write)) return file.fd;
+      if (StillServes(file.fd, write, status)) return file.fd;
       Close(&file);
       free = &file;
       continue;
@@ -61,6 +60,10 @@ int OpenForTransfer(const PathNode* node, BOOL write) {
   }
   int fd = _open(node->path, (write ? _O_RDWR : _O_RDONLY) | _O_BINARY);
   if (fd < 0) return -1;
+  if (_fstat(fd, status) != 0) {
+    _close(fd);
+    return -1;
+  }
   OpenFile* slot = free ? free : oldest;
   Close(slot);
   *slot = {fd, node->bucket, node->serial, write, now};

@@ -8,11 +8,12 @@
 #pragma once
 
 #include "nfs/handle_table.h"
-#include "platform/windef.h"
+#include "platform/io.h"
 
-// A descriptor of the node's file, for reading, or for reading and writing;
-// -1 with errno as the platform's _open gives them. Never closed by the caller.
-int OpenForTransfer(const PathNode* node, BOOL write);
+// A descriptor of the node's file, for reading, or for reading and writing,
+// and the file's status as it is now; -1 with errno as the platform's _open
+// or _fstat give them. Never closed by the caller.
+int OpenForTransfer(const PathNode* node, BOOL write, struct _stat* status);
 void ForgetOpenFile(const PathNode* node);
 // Closes every kept descriptor (at the service's stop).
 void ForgetOpenFiles();
