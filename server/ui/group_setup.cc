@@ -50,7 +50,8 @@ void Confirm(HWND dialog, ServerRecord* server) {
     return;
   }
   const GroupEntry* holder = FindGroupByGid(gid);
-  if (holder && strcmp(holder->groupname, name) != 0) {
+  // Names match without regard to case, as everywhere else.
+  if (holder && holder != FindGroupByName(name)) {
     SetupMessage(dialog, "%lu is not a unique gid, currently belongs to group %s",
                  (unsigned long)gid, holder->groupname);
     RefuseGid(dialog);

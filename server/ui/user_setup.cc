@@ -137,7 +137,8 @@ void Confirm(HWND dialog, ServerRecord* server) {
     return;
   }
   const UserEntry* holder = FindUserByUid(uid);
-  if (holder && strcmp(holder->username, name) != 0) {
+  // Names match without regard to case, as everywhere else.
+  if (holder && holder != FindUserByName(name)) {
     SetupMessage(dialog, "%lu is not a unique uid, currently belongs to user %s",
                  (unsigned long)uid, holder->username);
     RefuseUid(dialog);

@@ -177,6 +177,21 @@ TEST_F(UserSetup, UidsStayUniqueRemovedUsersIncluded) {
   EXPECT_EQ(Ini(), Replaced(expected, kReusedSection,
                             "[TOLmid_user_02]\r\nusername=alice2\r\npassword=\r\nuid=402\r\n"
                             "gid=100\r\nsecondarygids= 801\r\n"));
+
+  // A user's own uid and a group's own gid are theirs however the name is typed.
+  InDialog(IDM_SETUP_USERS, {[](HWND dialog) {
+             PickComboItem(GetDlgItem(dialog, IDC_USER_NAME),
+                           ComboIndex(dialog, IDC_USER_NAME, "alice"));
+             ReplaceText(GetDlgItem(dialog, IDC_USER_NAME), "ALICE");
+             Click(GetDlgItem(dialog, IDOK));
+           }});
+  InDialog(IDM_SETUP_GROUPS, {[](HWND dialog) {
+             PickComboItem(GetDlgItem(dialog, IDC_GROUP_NAME),
+                           ComboIndex(dialog, IDC_GROUP_NAME, "wheel"));
+             ReplaceText(GetDlgItem(dialog, IDC_GROUP_NAME), "Wheel");
+             Click(GetDlgItem(dialog, IDOK));
+           }});
+  EXPECT_EQ(NewBoxes(), std::vector<std::string>{});
 }
 
 TEST_F(UserSetup, RemoveMarksTheNameOnlyRefusesExportOwnersAndCancelKeepsIt) {
