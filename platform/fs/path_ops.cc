@@ -242,11 +242,18 @@ BOOL MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
     return TRUE;
   }
   if (errno != EXDEV || !S_ISREG(src.st.st_mode)) return FailWithLastError();
-  if (renameFlags == 0 && Sys().unlinkat(dst.parent, target.c_str(), 0) != 0)
-    return FailWithLastError();
-  if (!CopyAcross(src, dst.parent, target) ||
-      Sys().unlinkat(src.parent, src.name.c_str(), 0) != 0) {
+  // A file that gives way is replaced only by a whole copy: the copy is made
+  // beside it and renamed over it.
+  std::string copy = target;
+  if (renameFlags == 0) copy = ".move-" + std::to_string(getpid()) + ".tmp";
+  if (!CopyAcross(src, dst.parent, copy)) return FailWithLastError();
+  if (copy != target &&
+      Sys().renameat2(dst.parent, copy.c_str(), dst.parent, target.c_str(), 0) != 0) {
+    int error = errno;
+    Sys().unlinkat(dst.parent, copy.c_str(), 0);
+    errno = error;
     return FailWithLastError();
   }
+  if (Sys().unlinkat(src.parent, src.name.c_str(), 0) != 0) return FailWithLastError();
   return TRUE;
 }

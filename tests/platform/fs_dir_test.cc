@@ -1,8 +1,10 @@
 // Current drive and directories, directory creation and removal, moves,
 // free space and the program's own file name.
+#include <dirent.h>
 #include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/statvfs.h>
 
 #include "fs/disk_free.h"
@@ -10,6 +12,7 @@
 #include "platform/io.h"
 #include "platform/winbase.h"
 #include "temp_drives.h"
+#include "tests/platform/net_private_files.h"
 
 namespace {
 
@@ -136,6 +139,32 @@ TEST_F(Directories, MoveFileCopiesFilesBetweenFileSystems) {
   unlink((other + "/dst.txt").c_str());
   unlink((other + "/taken").c_str());
   rmdir(other.c_str());
+}
+
+// A replacing move to another file system that can't finish leaves the file
+// it was to replace as it was, and nothing beside it.
+TEST_F(Directories, AReplacingMoveAcrossFileSystemsThatFailsKeepsTheTarget) {
+  std::string small = base_ + "/small";
+  MakeDir(small);
+  if (!nettest::MountSmallDisk(small, 64 * 1024)) GTEST_SKIP() << "no private mounts here";
+  MapDrives("c=" + C("") + ";d=" + small);
+  Write(small + "/taken", "keep");
+  Write(C("big.bin"), std::string(256 * 1024, 'x'));
+  EXPECT_FALSE(MoveFileEx("c:\\big.bin", "d:\\taken", MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(Read(small + "/taken"), "keep");
+  EXPECT_EQ(Read(C("big.bin")).size(), 256 * 1024u);
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(small.c_str())) {
+    while (dirent* entry = readdir(dir))
+      if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    closedir(dir);
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"taken"});
+  Write(C("fits.txt"), "fits");
+  EXPECT_TRUE(MoveFileEx("c:\\fits.txt", "d:\\taken", MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(Read(small + "/taken"), "fits");
+  EXPECT_NE(access(C("fits.txt").c_str(), F_OK), 0);
+  umount2(small.c_str(), MNT_DETACH);
 }
 
 TEST_F(Directories, DiskFreeMatchesTheHostWithClusterCountsIn32Bits) {
