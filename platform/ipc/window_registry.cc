@@ -114,13 +114,14 @@ bool OpenWindowRegistry() {
   DIR* classes = OpenDirectory("windows", &rootFd);
   if (!classes) return false;
   // A former process with this pid may have died with windows still published.
+  pid_t self = getpid();
   while (dirent* c = readdir(classes)) {
     if (c->d_name[0] == '.') continue;
     int classFd;
     if (DIR* entries = OpenDirectory(std::string("windows/") + c->d_name, &classFd)) {
       while (dirent* e = readdir(entries)) {
         HWND hwnd;
-        if (ParseEntry(e->d_name, &hwnd) && OwnerOf(hwnd) == getpid())
+        if (ParseEntry(e->d_name, &hwnd) && OwnerOf(hwnd) == self)
           sys.unlinkat(classFd, e->d_name, 0);
       }
       closedir(entries);
@@ -152,17 +153,21 @@ HWND FindPublishedWindow(const char* className, const std::function<bool(HWND)>&
   std::string dir = ClassDirectory(className);
   auto cached = remembered.find(dir);
   if (cached != remembered.end()) {
-    if (StillThere(&cached->second) && wanted(cached->second.hwnd)) return cached->second.hwnd;
-    remembered.erase(cached);
+    HWND hwnd = cached->second.hwnd;
+    // wanted may ask the window's owner and serve messages while it waits, and
+    // what they do may change what is remembered: no iterator outlives it.
+    if (StillThere(&cached->second) && wanted(hwnd)) return hwnd;
+    remembered.erase(dir);
   }
   int dirFd;
   DIR* entries = OpenDirectory(dir, &dirFd);
   if (!entries) return nullptr;
   std::map<pid_t, bool> alive;
+  pid_t self = getpid();
   HWND found = nullptr;
   while (dirent* e = readdir(entries)) {
     HWND hwnd;
-    if (!ParseEntry(e->d_name, &hwnd) || OwnerOf(hwnd) == getpid()) continue;
+    if (!ParseEntry(e->d_name, &hwnd) || OwnerOf(hwnd) == self) continue;
     auto known = alive.find(OwnerOf(hwnd));
     if (known == alive.end())
       known = alive.emplace(OwnerOf(hwnd), EndpointAlive(OwnerOf(hwnd))).first;
