@@ -1,6 +1,6 @@
-// Links are bounded: past the limit the one used least lately that holds no
-// records back is closed. A link to a peer that ended goes when a record to it
-// fails (or its pidfd fires, for a peer that has records waiting).
+// Links are bounded: past the limit the one used least lately is closed, one
+// that holds no records back first. A link to a peer that ended goes when a
+// record to it fails (or its pidfd fires, for a peer that has records waiting).
 #include "ipc/peer_links.h"
 
 #include <errno.h>
@@ -46,17 +46,21 @@ void Close(std::map<pid_t, Link>::iterator it) {
   links.erase(it);
 }
 
-bool MakeRoom() {
-  if (links.size() < kMaxLinks) return true;
+// Records still waiting on a link that goes are lost with it: peers that never
+// read must not be able to hold every link.
+void MakeRoom() {
+  if (links.size() < kMaxLinks) return;
   auto oldest = links.end();
   for (auto it = links.begin(); it != links.end(); ++it) {
-    if (it->second.waiting.empty() &&
-        (oldest == links.end() || it->second.lastUse < oldest->second.lastUse))
+    bool idle = it->second.waiting.empty();
+    if (oldest == links.end()) {
       oldest = it;
+      continue;
+    }
+    bool oldestIdle = oldest->second.waiting.empty();
+    if (idle != oldestIdle ? idle : it->second.lastUse < oldest->second.lastUse) oldest = it;
   }
-  if (oldest == links.end()) return false;
   Close(oldest);
-  return true;
 }
 
 Delivery Connect(pid_t peer) {
@@ -65,7 +69,7 @@ Delivery Connect(pid_t peer) {
     errno = EINVAL;
     return Delivery::kFailed;
   }
-  if (!MakeRoom()) return Delivery::kFull;
+  MakeRoom();
   const SystemCalls& sys = Sys();
   int fd = sys.socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return Delivery::kFailed;

@@ -569,6 +569,20 @@ TEST_F(HostileDesktop, APeerThatDoesNotReadLosesRecordsInsteadOfStallingTheSende
   EXPECT_EQ(SendMessage(FindWindow("IpcPeer", nullptr), kAdd, 2, 3), 5);
 }
 
+// Peers that ask and never read the answers can't take every link this process
+// keeps: with answers waiting on each of them, a new peer is still reached.
+TEST_F(HostileDesktop, PeersHoldingUnreadAnswersNeverTakeTheLastLink) {
+  std::vector<ChildProgram*> askers;
+  for (int i = 0; i < 40; ++i)
+    askers.push_back(&Hostile("ask-deaf " + Hex((uintptr_t)window_) + " 30"));
+  for (ChildProgram* asker : askers)
+    ASSERT_EQ(asker->Line(30000), "asked");
+  ServeUntil([] { return false; }, 300);
+  ChildProgram& echo = Start("echo");
+  ASSERT_EQ(echo.Line(), "ready");
+  EXPECT_EQ(SendMessage(FindWindow("IpcPeer", nullptr), kAdd, 2, 3), 5);
+}
+
 TEST_F(HostileDesktop, ARecordNamingAThirdProcesssWindowIsAnsweredWithoutAskingIt) {
   ChildProgram& silent = Hostile("silent Silent");  // would never answer a question
   ASSERT_EQ(silent.Line(), "ready");
