@@ -80,6 +80,13 @@ TEST_F(Korftp, RunsTheCommandsOfItsCommandLineAndExitsByTheLastReply) {
     EXPECT_EQ(output, std::string(kStarted) + c.output) << c.arguments;
     EXPECT_EQ(status, c.status) << c.arguments;
   }
+  // A limit that is not a whole number of seconds korftp can count is refused.
+  for (const char* limit : {"x", "5s", "-1", "3000000", ""}) {
+    int status = -1;
+    std::string output = Run(std::string("-w '") + limit + "' -c 'probe reply 200 ok'", &status);
+    EXPECT_EQ(output.rfind("usage: korftp", 0), 0u) << limit;
+    EXPECT_EQ(status, 2) << limit;
+  }
 }
 
 TEST_F(Korftp, ReadsCommandsFromStandardInputLineByLine) {

@@ -4,7 +4,9 @@
 // Exit status: 0, or 1 when the last command's reply was of class 4 or 5, 2 when
 // korftp could not start, 3 when hopwire ended unasked, 130 after Ctrl-C between
 // commands of a script.
+#include <errno.h>
 #include <getopt.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -25,6 +27,16 @@ void Usage() {
       stderr);
 }
 
+// A whole number of seconds whose milliseconds still fit an int.
+bool ReadSeconds(const char* text, int* seconds) {
+  char* end = nullptr;
+  errno = 0;
+  long value = strtol(text, &end, 10);
+  if (errno || end == text || *end || value < 0 || value > INT_MAX / 1000) return false;
+  *seconds = (int)value;
+  return true;
+}
+
 bool ParseOptions(int argc, char** argv, KorftpOptions* options) {
   int c;
   while ((c = getopt(argc, argv, "c:s:w:h")) != -1) {
@@ -38,8 +50,7 @@ bool ParseOptions(int argc, char** argv, KorftpOptions* options) {
         options->slaveProgram = optarg;
         break;
       case 'w':
-        options->idleLimitSeconds = atoi(optarg);
-        if (options->idleLimitSeconds < 0) return false;
+        if (!ReadSeconds(optarg, &options->idleLimitSeconds)) return false;
         break;
       default:
         return false;
