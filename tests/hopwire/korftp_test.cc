@@ -73,6 +73,11 @@ TEST_F(Korftp, RunsTheCommandsOfItsCommandLineAndExitsByTheLastReply) {
        "ftp> probe block\nblocking\nkorftp: nothing from hopwire for 1 s; cancelling\n"
        "block -1 10004\n",
        0},
+      // A slave that takes no cancel within five seconds is ended.
+      {"-w 1 -c 'probe hang 30000'",
+       "ftp> probe hang 30000\nhanging\nkorftp: nothing from hopwire for 1 s; cancelling\n"
+       "korftp: hopwire does not take requests; ending it\n",
+       3},
   };
   for (const Case& c : cases) {
     int status = -1;

@@ -41,6 +41,7 @@ constexpr DWORD kStartLimitMs = 10000;
 constexpr DWORD kCancelGraceMs = 20000;
 constexpr DWORD kClosingLimitMs = 30000;
 constexpr DWORD kStoppingLimitMs = 5000;
+constexpr UINT kDeliverLimitMs = 5000;
 
 Controller* current = nullptr;
 
@@ -81,6 +82,15 @@ void PrintLine(Controller* c, std::string line) {
 
 // ---- Requests.
 
+void GiveUp(Controller* c, const char* why);
+
+// A request hopwire did not take would be waited for in vain.
+bool Deliver(Controller* c, WORD code) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeout(c->slave, WM_COMMAND, MAKEWPARAM(kControllerMessage, code), 0,
+                            SMTO_ERRORONEXIT, kDeliverLimitMs, &result) != 0;
+}
+
 void SendRequest(Controller* c, WORD code, const std::string& text, Phase phase, bool countsClass) {
   if (c->requestView) {
     size_t n = std::min(text.size(), (size_t)kChannelSize - 1);
@@ -92,11 +102,11 @@ void SendRequest(Controller* c, WORD code, const std::string& text, Phase phase,
   c->cancelling = false;
   c->countsClass = countsClass;
   c->requestClass = 0;
-  SendMessage(c->slave, WM_COMMAND, MAKEWPARAM(kControllerMessage, code), 0);
+  if (!Deliver(c, code)) GiveUp(c, "hopwire does not take requests");
 }
 
 void SendCancel(Controller* c) {
-  SendMessage(c->slave, WM_COMMAND, MAKEWPARAM(kControllerMessage, kCancel), 0);
+  if (!Deliver(c, kCancel)) return GiveUp(c, "hopwire does not take requests");
   if (!c->cancelling) c->cancelSent = GetTickCount();
   c->cancelling = true;
 }
@@ -212,7 +222,10 @@ void OnCtrlC(Controller* c) {
       SendCancel(c);
       return;
     case Phase::kIdle:
-      if (c->source.prompting) {
+      if (!c->slave) {  // still starting: the session ends once it has started
+        c->interrupted = true;
+        c->endAfterRequest = true;
+      } else if (c->source.prompting) {
         InterruptPrompt(&c->source);
       } else {
         c->interrupted = true;
@@ -235,6 +248,8 @@ void OnClose(Controller* c) {
   if (c->phase == Phase::kBusy) {
     c->endAfterRequest = true;
     SendCancel(c);
+  } else if (c->phase == Phase::kIdle && !c->slave) {
+    c->endAfterRequest = true;  // still starting: the session ends once it has started
   } else if (c->phase == Phase::kIdle) {
     BeginClosing(c);
   }

@@ -52,7 +52,14 @@ bool StartSlaveProcess(const std::string& program, SlaveProcess* slave) {
     slave->pid = -1;
     return false;
   }
+  // Without its descriptor the slave's end would go unseen.
   slave->pidfd = (int)syscall(SYS_pidfd_open, slave->pid, 0);
+  if (slave->pidfd < 0) {
+    int error = errno;
+    KillSlave(slave);
+    errno = error;
+    return false;
+  }
   return true;
 }
 

@@ -20,6 +20,7 @@
 //   message A B CODE     reports "message <text A>|<text B>|<socket error text of CODE>",
 //                        A and B loaded into slots 0 and 1
 //   reply TEXT           reports TEXT as a line
+//   hang MS              reports "hanging", then serves nothing for MS ms
 //   exit CODE            the process ends at once, in the middle of the request
 #include <ctype.h>
 #include <stdio.h>
@@ -188,6 +189,9 @@ void ExecuteCommandLine(const char* text) {
     ReportLine("message %s|%s|%s\n", LoadMessage(0, a), LoadMessage(1, b), SocketErrorText(code));
   } else if (v == "reply") {
     ReportLine("%s\n", rest);
+  } else if (v == "hang") {
+    ReportLine("hanging\n");
+    usleep((useconds_t)atoi(rest) * 1000);
   } else if (v == "exit") {
     _exit(atoi(rest));
   } else {
