@@ -81,15 +81,19 @@ int DesktopFd() {
   return desktopFd;
 }
 
+std::string EndpointName(pid_t pid) {
+  return "p" + std::to_string(pid) + ".sock";
+}
+
 std::string EndpointPath(pid_t pid) {
-  return desktopDir + "/p" + std::to_string(pid) + ".sock";
+  return desktopDir + "/" + EndpointName(pid);
 }
 
 bool EndpointAddress(pid_t pid, sockaddr_un* address) {
   memset(address, 0, sizeof *address);
   address->sun_family = AF_UNIX;
-  int n = snprintf(address->sun_path, sizeof address->sun_path, "/proc/self/fd/%d/p%d.sock",
-                   desktopFd, (int)pid);
+  int n = snprintf(address->sun_path, sizeof address->sun_path, "/proc/self/fd/%d/%s", desktopFd,
+                   EndpointName(pid).c_str());
   return desktopFd >= 0 && n > 0 && (size_t)n < sizeof address->sun_path;
 }
 

@@ -25,6 +25,8 @@ bool InDesktop();
 
 int DesktopFd();                  // the held directory, -1 outside a desktop
 const std::string& DesktopDir();  // its name, for messages and tests
+// A process's endpoint in the desktop directory, by name and by whole path.
+std::string EndpointName(pid_t pid);
 std::string EndpointPath(pid_t pid);
 // The address of a process's endpoint, reached through the held directory.
 bool EndpointAddress(pid_t pid, sockaddr_un* address);

@@ -89,12 +89,12 @@ bool OpenEndpoint() {
   ownPid = getpid();
   ownUid = geteuid();
   sockaddr_un address;
-  if (!EndpointAddress(getpid(), &address)) {
+  if (!EndpointAddress(ownPid, &address)) {
     errno = ENAMETOOLONG;
     return false;
   }
   const SystemCalls& sys = Sys();
-  std::string name = "p" + std::to_string(getpid()) + ".sock";
+  std::string name = EndpointName(ownPid);
   int fd = sys.socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return false;
   sys.unlinkat(DesktopFd(), name.c_str(), 0);  // left by a former process with this pid
@@ -121,8 +121,8 @@ bool OpenEndpoint() {
 void CloseEndpoint() {
   if (endpointFd < 0) return;
   plat::win::TheReactor().Unwatch(endpointFd);
-  std::string name = "p" + std::to_string(getpid()) + ".sock";
-  Sys().unlinkat(DesktopFd(), name.c_str(), 0);
+  // Asked again: a forked child ending must not take its parent's endpoint.
+  Sys().unlinkat(DesktopFd(), EndpointName(getpid()).c_str(), 0);
   Sys().close(endpointFd);
   endpointFd = -1;
 }
