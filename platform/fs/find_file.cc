@@ -35,10 +35,6 @@ std::map<intptr_t, FindState>& Finds() {
 }
 intptr_t nextHandle = 1;
 
-char Fold(char c) {
-  return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
-}
-
 // Greedy match that backtracks only to the last "*": a later star can take
 // over whatever an earlier one would have taken, so no earlier choice needs
 // undoing, and the cost is at most the name's length per pattern character.
@@ -50,7 +46,7 @@ bool Glob(std::string_view p, std::string_view s) {
     if (pi < p.size() && p[pi] == '*') {
       star = ++pi;
       resume = si;
-    } else if (pi < p.size() && (p[pi] == '?' || Fold(p[pi]) == Fold(s[si]))) {
+    } else if (pi < p.size() && (p[pi] == '?' || FoldCase(p[pi]) == FoldCase(s[si]))) {
       ++pi;
       ++si;
     } else if (star != std::string_view::npos) {

@@ -9,6 +9,7 @@
 // removing its names one by one) then costs no scan per look-up. A name the
 // map lacks means a scan.
 #include "fs/name_cache.h"
+#include "fs/win_path.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -65,9 +66,8 @@ long long Nanoseconds(const struct statx_timestamp& t) {
 
 std::string Fold(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = (char)(c + 32);
-  }
+  for (char& c : folded)
+    c = FoldCase(c);
   return folded;
 }
 

@@ -22,10 +22,6 @@ namespace {
 
 constexpr int kMaxLinks = 40;
 
-char FoldCase(char c) {
-  return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
-}
-
 bool EqualNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -28,4 +28,9 @@ std::string FormatWinPath(const WinPath& path);
 
 bool IsPathSeparator(char c);
 
+// Names match without regard to ASCII case.
+inline char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
+}
+
 }  // namespace plat::fs
