@@ -22,6 +22,12 @@ void DirectoryOf(const char* path, char* directory, size_t size) {
 
 }  // namespace
 
+void LocateNamedFile(const char* directory, const char* name, char* path, size_t size) {
+  snprintf(path, size, "%s\\%s", directory, name);
+  const char* named = getenv(name);
+  if (!Exists(path) && named) snprintf(path, size, "%s", named);
+}
+
 void LocateProgramFiles(ServerRecord* server) {
   char program[MAX_PATH] = "";
   ProgramFileName(program, sizeof program);
@@ -31,11 +37,8 @@ void LocateProgramFiles(ServerRecord* server) {
   snprintf(server->programDirectory, sizeof server->programDirectory, "%s",
            appsDirectory ? appsDirectory : programFileDirectory);
 
-  snprintf(server->settingsFile, sizeof server->settingsFile, "%s\\%s", server->programDirectory,
-           "TOLMID.INI");
-  const char* namedSettings = getenv("TOLMID.INI");
-  if (!Exists(server->settingsFile) && namedSettings)
-    snprintf(server->settingsFile, sizeof server->settingsFile, "%s", namedSettings);
+  LocateNamedFile(server->programDirectory, "TOLMID.INI", server->settingsFile,
+                  sizeof server->settingsFile);
 
   snprintf(server->helpFile, sizeof server->helpFile, "%s\\%s", server->programDirectory,
            "TOLPMID.HLP");

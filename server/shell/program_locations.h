@@ -7,3 +7,6 @@
 #include "ui/server_record.h"
 
 void LocateProgramFiles(ServerRecord* server);
+// NAME in the directory, else the path an environment variable NAME names (when
+// it does; the first otherwise).
+void LocateNamedFile(const char* directory, const char* name, char* path, size_t size);
